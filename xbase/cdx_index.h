@@ -1,0 +1,130 @@
+// A CDX compound index: one file of 512-byte pages holding a directory (the
+// tag of tags) and one B+-tree per tag, with compact leaves. This layer knows
+// keys only as byte strings of the tag's key length; what the keys mean
+// (expressions, types, records) is the table's business.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "xbase/file_io.h"
+
+namespace xbase {
+
+class CdxFile;
+
+struct CdxTagSpec {
+    std::string name;     // up to 10 characters; stored upper case
+    std::string keyExpr;  // stored as written
+    std::string forExpr;  // empty: no FOR clause
+    int keyLength = 0;    // 1..240
+    char filler = ' ';    // ' ' for character and logical keys, '\0' for numeric and date
+    bool unique = false;
+};
+
+class CdxTag {
+public:
+    CdxTag(const CdxTag&) = delete;
+    CdxTag& operator=(const CdxTag&) = delete;
+    ~CdxTag();
+
+    const std::string& name() const;
+    const std::string& keyExpr() const;
+    const std::string& forExpr() const;
+    int keyLength() const;
+    bool unique() const;
+    bool descending() const;
+    // The filler is not stored in the file: the table sets it from the key
+    // expression's type before reading keys of a tag it opened.
+    void setFiller(char filler);
+    char filler() const;
+
+    // key is exactly keyLength() bytes. Each (key, recno) pair is unique in a tag.
+    short insert(std::string_view key, std::uint32_t recno);
+    short remove(std::string_view key, std::uint32_t recno);
+    // Replaces the whole tree with these entries (any order), built bottom-up.
+    short rebuild(std::vector<std::pair<std::string, std::uint32_t>> entries);
+
+    // Bumped by every insert, remove and rebuild; cursors use it to notice change.
+    std::uint64_t changeCount() const;
+
+private:
+    friend class CdxFile;
+    friend class CdxCursor;
+    CdxTag() = default;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A position in one tag, in ascending (key, recno) order. A cursor survives
+// changes to its tag: it remembers its entry and finds its place again.
+class CdxCursor {
+public:
+    explicit CdxCursor(CdxTag& tag);
+    ~CdxCursor();
+    CdxCursor(const CdxCursor&) = delete;
+    CdxCursor& operator=(const CdxCursor&) = delete;
+
+    bool first();
+    bool last();
+    bool next();  // false (and invalid) past the last entry
+    bool prev();  // false (and invalid) before the first entry
+    // First entry whose first prefix.size() bytes are >= prefix; false at end.
+    bool seekGE(std::string_view prefix);
+    // The entry (key, recno), or the first one after it; false at end.
+    bool seekEntry(std::string_view key, std::uint32_t recno);
+    bool valid() const;
+    std::string_view key() const;
+    std::uint32_t recNo() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class CdxFile {
+public:
+    // Opens and checks an existing file; nullptr with error rc::kOpen or rc::kIndex.
+    static std::unique_ptr<CdxFile> open(const std::string& path, OpenMode mode, short& error);
+    // Creates an empty compound index (a directory with no tags).
+    static std::unique_ptr<CdxFile> create(const std::string& path, short& error);
+    ~CdxFile();
+    CdxFile(const CdxFile&) = delete;
+    CdxFile& operator=(const CdxFile&) = delete;
+
+    std::vector<CdxTag*> tags();
+    CdxTag* tag(std::string_view name);  // name compared without regard to case
+    CdxTag* addTag(const CdxTagSpec& spec, short& error);
+
+    // Writes every changed page, in an order that leaves a marker a reader can
+    // trust: the file header is first marked dirty, then the pages are written,
+    // then the header is marked clean with tableRecordCount, the record count of
+    // the table this index belongs to at the moment of the flush. With sync
+    // true each of the three steps is made durable before the next.
+    short flush(std::uint32_t tableRecordCount, bool sync);
+    // What the last flush left: true when the file carries our marker, clean
+    // (not mid-flush) and names recordCount. Foreign files carry no marker.
+    bool cleanState(std::uint32_t& recordCount) const;
+    bool hasMarker() const;
+
+    // For two processes on one file: the exclusive index lock, and a re-read
+    // of the change counter that drops cached pages another process changed.
+    short lockForWrite();
+    void unlockWrite();
+    void refreshIfChanged();
+
+    // Pages read from the file since open (benchmarks report it).
+    std::uint64_t pagesRead() const;
+    File& file();
+
+private:
+    CdxFile() = default;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace xbase

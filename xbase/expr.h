@@ -1,0 +1,115 @@
+// The xBase expression language: parse once against a table's fields, then
+// evaluate against the current record as often as needed. Index keys, tag FOR
+// clauses and query relations are all expressions.
+//
+// Dialect: field names (any case), '...' "..." and [...] strings, numbers,
+// .T. .F., + - * /, = == <> # != < <= > >= $, .AND. .OR. .NOT. (and !),
+// parentheses, and the functions UPPER LOWER STR VAL TRIM RTRIM LTRIM ALLTRIM
+// SUBSTR LEFT RIGHT DTOS CTOD DATE DELETED RECNO IIF. Character `=` is the
+// non-exact rule: true when the left side begins with the right side.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xbase {
+
+enum class ValueType : char { Character = 'C', Numeric = 'N', Date = 'D', Logical = 'L' };
+
+struct Value {
+    ValueType type = ValueType::Logical;
+    std::string text;   // Character: the bytes, cp1252
+    double number = 0;  // Numeric; Date: Julian day number, 0 for an empty date
+    bool logical = false;
+};
+
+// A field as the expression sees it.
+struct FieldDesc {
+    std::string name;  // upper case
+    char type = 'C';   // C N F D L M
+    int length = 0;
+    int decimals = 0;
+};
+
+// What an expression reads of a table: its field list and the current record.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    virtual int fieldCount() const = 0;
+    virtual const FieldDesc& field(int index) const = 0;
+    // Index of the field, name compared without regard to case; -1 when none.
+    virtual int findField(std::string_view name) const = 0;
+    // Raw bytes of the field in the current record buffer.
+    virtual std::string_view fieldBytes(int index) const = 0;
+    // Text of a memo field of the current record; empty when there is none.
+    virtual std::string memoText(int index) const = 0;
+    virtual long recNo() const = 0;
+    virtual bool deleted() const = 0;
+};
+
+// One node of a parsed expression. The query planner reads the tree.
+struct ExprNode {
+    enum class Kind { Field, Constant, Function, Unary, Binary };
+    Kind kind = Kind::Constant;
+    ValueType type = ValueType::Logical;  // type of this node's result
+    int width = 0;                        // Character: result width in bytes
+    std::string op;                       // Function: upper-case name; Unary/Binary: the operator
+                                          // (".AND.", ".OR.", ".NOT.", "=", "==", "<>", "<", ...)
+    int fieldIndex = -1;                  // Field
+    Value constant;                       // Constant
+    std::vector<std::unique_ptr<ExprNode>> args;  // operands or arguments, left to right
+    std::string source;                   // the node's source text, as written
+};
+
+class Expression {
+public:
+    // Parses text against the fields of src. On failure returns nullptr and
+    // sets error to rc::kExprSyntax or rc::kExprType (or rc::kFieldName).
+    static std::unique_ptr<Expression> compile(std::string_view text, const RecordSource& src,
+                                               short& error);
+
+    ValueType type() const { return root_->type; }
+    // Character: the result width; Numeric and Date: 8 (the index key width).
+    int width() const;
+    const ExprNode& root() const { return *root_; }
+    const std::string& source() const { return source_; }
+
+    Value evaluate(const RecordSource& src) const;
+    // The index key of the current record: see encodeKey().
+    std::string key(const RecordSource& src) const;
+
+    ~Expression();
+
+private:
+    Expression() = default;
+    std::unique_ptr<ExprNode> root_;
+    std::string source_;
+};
+
+// Text of an expression with letters upper-cased and blanks removed outside
+// string literals, so "UPPER(Keys) + STR(Items)" and "upper(keys)+str(items)"
+// compare equal.
+std::string normalizeExprText(std::string_view text);
+
+// Index key bytes of a value: Character padded with blanks (or cut) to
+// keyLength; Numeric and Date as the 8-byte order-preserving double transform;
+// Logical as "T" or "F".
+std::string encodeKey(const Value& value, int keyLength);
+std::string numericKey(double value);
+double decodeNumericKey(std::string_view key);
+// The byte that pads keys of this type: blank for Character and Logical, 0 otherwise.
+char keyFiller(ValueType type);
+
+// Julian day number of a YYYYMMDD text; 0 when it is blank or no valid date.
+double julianDay(std::string_view yyyymmdd);
+std::string dateText(double julian);  // back to YYYYMMDD; 8 blanks for 0
+
+// The one cp1252 case table of the program (accented letters included).
+unsigned char upperCp1252(unsigned char c);
+unsigned char lowerCp1252(unsigned char c);
+std::string upperCp1252(std::string_view text);
+std::string lowerCp1252(std::string_view text);
+
+}  // namespace xbase

@@ -1,0 +1,126 @@
+// The real file system behind File: POSIX descriptors with open-file-description
+// locks (F_OFD_SETLK), which belong to the open file rather than the process.
+#include "xbase/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace xbase {
+namespace {
+
+class PosixFile final : public File {
+public:
+    PosixFile(int fd, const std::string& path) : fd_(fd) { path_ = path; }
+    ~PosixFile() override { ::close(fd_); }
+
+    bool read(std::uint64_t off, void* buf, std::size_t n) override {
+        return readSome(off, buf, n) == static_cast<long long>(n);
+    }
+
+    long long readSome(std::uint64_t off, void* buf, std::size_t n) override {
+        auto* out = static_cast<char*>(buf);
+        std::size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pread(fd_, out + done, n - done, static_cast<off_t>(off + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                return -1;
+            }
+            if (r == 0) break;
+            done += static_cast<std::size_t>(r);
+        }
+        return static_cast<long long>(done);
+    }
+
+    bool write(std::uint64_t off, const void* buf, std::size_t n) override {
+        const auto* in = static_cast<const char*>(buf);
+        std::size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pwrite(fd_, in + done, n - done, static_cast<off_t>(off + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            done += static_cast<std::size_t>(r);
+        }
+        return true;
+    }
+
+    long long size() override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return -1;
+        return static_cast<long long>(st.st_size);
+    }
+
+    bool truncate(std::uint64_t length) override {
+        return ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
+    }
+
+    bool sync() override { return ::fdatasync(fd_) == 0; }
+
+    bool lock(std::uint64_t off, std::uint64_t len, LockKind kind, bool wait) override {
+        return setLock(kind == LockKind::Shared ? F_RDLCK : F_WRLCK, off, len, wait);
+    }
+
+    bool unlock(std::uint64_t off, std::uint64_t len) override {
+        return setLock(F_UNLCK, off, len, false);
+    }
+
+private:
+    bool setLock(short type, std::uint64_t off, std::uint64_t len, bool wait) {
+        struct flock fl {};
+        fl.l_type = type;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = static_cast<off_t>(off);
+        fl.l_len = static_cast<off_t>(len);
+        fl.l_pid = 0;  // required by OFD locks
+        for (;;) {
+            if (::fcntl(fd_, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
+            if (errno != EINTR) return false;
+        }
+    }
+
+    int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> open(const std::string& path, OpenMode mode) override {
+        int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+        int fd = ::open(path.c_str(), flags);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixFile>(fd, path);
+    }
+
+    std::unique_ptr<File> create(const std::string& path) override {
+        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) return nullptr;
+        return std::make_unique<PosixFile>(fd, path);
+    }
+
+    bool exists(const std::string& path) override {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0;
+    }
+
+    bool remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+    bool rename(const std::string& from, const std::string& to) override {
+        return std::rename(from.c_str(), to.c_str()) == 0;
+    }
+};
+
+PosixFileSystem g_posix;
+FileSystem* g_current = &g_posix;
+
+}  // namespace
+
+FileSystem& fileSystem() { return *g_current; }
+
+void setFileSystem(FileSystem* fs) { g_current = fs ? fs : &g_posix; }
+
+}  // namespace xbase

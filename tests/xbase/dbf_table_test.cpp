@@ -1,0 +1,241 @@
+// DbfTable: the header it writes, records through the cache and the append
+// batch, and the damaged or foreign headers it refuses.
+#include "xbase/dbf_table.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "table_test_util.h"
+#include "xbase/return_codes.h"
+
+namespace xbase {
+namespace {
+
+using xbase_test::readFile;
+using xbase_test::TempDir;
+using xbase_test::writeFile;
+
+std::vector<FieldDesc> keysFields() {
+    return {
+        {"Keys", 'C', 10, 0}, {"ITEMS", 'N', 10, 0}, {"ORDER", 'N', 6, 0}, {"FILTER", 'C', 10, 0}};
+}
+
+// Record text for number n: deletion flag, KEYS, ITEMS, ORDER, FILTER.
+std::string recordFor(std::uint32_t n) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, " %-10s%10u%6u%-10s", ("w" + std::to_string(n)).c_str(), n,
+                  n % 1000, "drawer");
+    return buf;
+}
+
+std::unique_ptr<DbfTable> makeTable(const std::string& path, std::uint32_t records) {
+    short err = 0;
+    auto t = DbfTable::create(path, keysFields(), true, err);
+    EXPECT_EQ(err, rc::kSuccess);
+    for (std::uint32_t n = 1; n <= records; ++n)
+        EXPECT_EQ(t->append(recordFor(n).data()), 0);
+    EXPECT_EQ(t->flush(false), rc::kSuccess);
+    return t;
+}
+
+TEST(DbfTable, WritesTheFoxProHeader) {
+    TempDir dir;
+    makeTable(dir.file("k.dbf"), 3);
+    std::string bytes = readFile(dir.file("k.dbf"));
+    const std::size_t headerLength = 32 + 4 * 32 + 1, recordLength = 37;
+    ASSERT_EQ(bytes.size(), headerLength + 3 * recordLength + 1);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x03);  // no memo field
+    EXPECT_EQ(bytes[4], 3);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[8]), headerLength);
+    EXPECT_EQ(bytes[10], static_cast<char>(recordLength));
+    EXPECT_EQ(bytes[28], 0x01);  // production index
+    EXPECT_EQ(bytes[29], 0x03);  // code page 1252
+    EXPECT_EQ(bytes.substr(32, 5), std::string("KEYS\0", 5));
+    EXPECT_EQ(bytes[32 + 11], 'C');
+    EXPECT_EQ(bytes[32 + 32 + 16], 10);
+    EXPECT_EQ(bytes[headerLength - 1], 0x0D);
+    EXPECT_EQ(bytes.substr(headerLength, recordLength), recordFor(1));
+    EXPECT_EQ(bytes.back(), 0x1A);
+
+    short err = 0;
+    auto memo = DbfTable::create(dir.file("t.dbf"), {{"TEXT", 'M', 10, 0}}, false, err);
+    ASSERT_TRUE(memo);
+    EXPECT_EQ(static_cast<unsigned char>(readFile(dir.file("t.dbf"))[0]), 0xF5);
+    EXPECT_EQ(readFile(dir.file("t.dbf"))[28], 0x00);
+}
+
+TEST(DbfTable, RefusesFieldListsNoTableHolds) {
+    TempDir dir;
+    short err = 0;
+    EXPECT_FALSE(DbfTable::create(dir.file("a.dbf"), {}, false, err));
+    EXPECT_FALSE(DbfTable::create(dir.file("a.dbf"), {{"X", 'C', 0, 0}}, false, err));
+    EXPECT_FALSE(DbfTable::create(dir.file("a.dbf"), {{"X", 'N', 21, 0}}, false, err));
+    EXPECT_FALSE(DbfTable::create(dir.file("a.dbf"), {{"TOOLONGNAME", 'C', 5, 0}}, false, err));
+    EXPECT_FALSE(
+        DbfTable::create(dir.file("a.dbf"), {{"A", 'C', 5, 0}, {"a", 'C', 5, 0}}, false, err));
+    EXPECT_FALSE(DbfTable::create(dir.file("a.dbf"), {{"X", 'Q', 5, 0}}, false, err));
+    EXPECT_EQ(err, rc::kFieldType);
+}
+
+TEST(DbfTable, ReadsBackThroughTheCacheAndAfterReopen) {
+    TempDir dir;
+    const std::uint32_t count = 30000;  // far more than the cache holds
+    {
+        auto t = makeTable(dir.file("k.dbf"), count);
+        std::string changed = recordFor(777);
+        changed[0] = '*';
+        ASSERT_EQ(t->write(777, changed.data()), 0);
+    }
+    short err = 0;
+    auto t = DbfTable::open(dir.file("k.dbf"), err);
+    ASSERT_TRUE(t) << err;
+    EXPECT_EQ(t->recordCount(), count);
+    EXPECT_EQ(t->findField("filter"), 3);
+    EXPECT_EQ(t->fieldOffset(3), 27);
+    std::mt19937 rng(7);
+    std::string rec(37, '\0');
+    for (int i = 0; i < 5000; ++i) {
+        std::uint32_t n = rng() % count + 1;
+        ASSERT_EQ(t->read(n, rec.data()), 0);
+        std::string want = recordFor(n);
+        if (n == 777) want[0] = '*';
+        ASSERT_EQ(rec, want) << n;
+    }
+    EXPECT_EQ(t->read(0, rec.data()), rc::kParameter);
+    EXPECT_EQ(t->read(count + 1, rec.data()), rc::kParameter);
+}
+
+TEST(DbfTable, AppendsAreBatchedAndCountedOnlyAtFlush) {
+    TempDir dir;
+    auto t = makeTable(dir.file("k.dbf"), 2);
+    std::size_t before = readFile(dir.file("k.dbf")).size();
+    ASSERT_EQ(t->append(recordFor(3).data()), 0);
+    std::string rec(37, '\0');
+    ASSERT_EQ(t->read(3, rec.data()), 0);  // visible before it reaches the file
+    EXPECT_EQ(rec, recordFor(3));
+    std::string changed = recordFor(33);
+    ASSERT_EQ(t->write(3, changed.data()), 0);  // a pending record can change too
+    EXPECT_EQ(readFile(dir.file("k.dbf")).size(), before);
+    ASSERT_EQ(t->flush(false), 0);
+    std::string bytes = readFile(dir.file("k.dbf"));
+    EXPECT_EQ(bytes.size(), before + 37);
+    EXPECT_EQ(bytes[4], 3);
+    EXPECT_EQ(bytes.substr(bytes.size() - 38, 37), changed);
+
+    // A large batch goes to the file before the flush, the count after it.
+    for (std::uint32_t n = 4; n <= 40000; ++n)
+        ASSERT_EQ(t->append(recordFor(n).data()), 0);
+    EXPECT_GT(readFile(dir.file("k.dbf")).size(), before + 37 * 20000);
+    EXPECT_EQ(readFile(dir.file("k.dbf"))[4], 3);
+    ASSERT_EQ(t->read(39999, rec.data()), 0);
+    EXPECT_EQ(rec, recordFor(39999));
+    ASSERT_EQ(t->flush(false), 0);
+    short err = 0;
+    EXPECT_EQ(DbfTable::open(dir.file("k.dbf"), err)->recordCount(), 40000u);
+}
+
+TEST(DbfTable, TrustsTheHeaderCountOfAFileLongerThanIt) {
+    TempDir dir;
+    makeTable(dir.file("k.dbf"), 5);
+    std::string bytes = readFile(dir.file("k.dbf"));
+    bytes[4] = 3;  // as after a crash between the records and the header
+    writeFile(dir.file("k.dbf"), bytes);
+    short err = 0;
+    auto t = DbfTable::open(dir.file("k.dbf"), err);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->recordCount(), 3u);
+    ASSERT_EQ(t->append(recordFor(99).data()), 0);
+    ASSERT_EQ(t->flush(false), 0);
+    std::string rec(37, '\0');
+    ASSERT_EQ(t->read(4, rec.data()), 0);
+    EXPECT_EQ(rec, recordFor(99));
+}
+
+TEST(DbfTable, RefreshSeesAnotherHandlesAppends) {
+    TempDir dir;
+    auto writer = makeTable(dir.file("k.dbf"), 2);
+    short err = 0;
+    auto reader = DbfTable::open(dir.file("k.dbf"), err);
+    std::string rec(37, '\0');
+    ASSERT_EQ(reader->read(2, rec.data()), 0);  // caches the partial last block
+    ASSERT_EQ(writer->append(recordFor(3).data()), 0);
+    ASSERT_EQ(writer->flush(false), 0);
+    EXPECT_EQ(reader->recordCount(), 2u);
+    ASSERT_EQ(reader->refresh(), 0);
+    ASSERT_EQ(reader->recordCount(), 3u);
+    ASSERT_EQ(reader->read(3, rec.data()), 0);
+    EXPECT_EQ(rec, recordFor(3));
+}
+
+// Each damage below must give rc::kData and no table.
+TEST(DbfTable, RefusesDamagedAndForeignHeaders) {
+    TempDir dir;
+    makeTable(dir.file("good.dbf"), 4);
+    const std::string good = readFile(dir.file("good.dbf"));
+    const std::size_t headerLength = 161;
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty file", ""});
+    cases.push_back({"cut inside the header", good.substr(0, 100)});
+    cases.push_back(
+        {"cut inside the records (count beyond size)", good.substr(0, headerLength + 37 * 2)});
+    std::string b = good;
+    b[10] = 36;
+    cases.push_back({"record length not the sum of the fields", b});
+    b = good;
+    b[headerLength - 1] = 'X';
+    cases.push_back({"no terminator", b});
+    b = good;
+    b[0] = 0x30;
+    cases.push_back({"Visual FoxPro version", b});
+    b = good;
+    b[32 + 11] = 'Q';
+    cases.push_back({"unknown field type", b});
+    b = good;
+    b[32 + 32 + 16] = 0;
+    cases.push_back({"zero field length", b});
+    b = good;
+    b[8] = 20;
+    b[9] = 0;
+    cases.push_back({"header length too short", b});
+    b = good;
+    b[4] = 0x7F;
+    b[7] = 0x7F;
+    cases.push_back({"absurd record count", b});
+    b = good;
+    b[32] = '\0';
+    cases.push_back({"nameless field", b});
+    for (const Case& c : cases) {
+        writeFile(dir.file("bad.dbf"), c.bytes);
+        short err = 0;
+        EXPECT_FALSE(DbfTable::open(dir.file("bad.dbf"), err)) << c.what;
+        EXPECT_EQ(err, rc::kData) << c.what;
+    }
+    short err = 0;
+    EXPECT_FALSE(DbfTable::open(dir.file("missing.dbf"), err));
+    EXPECT_EQ(err, rc::kOpen);
+}
+
+TEST(DbfTable, AcceptsPaddedHeadersOfOtherWriters) {
+    TempDir dir;
+    makeTable(dir.file("k.dbf"), 2);
+    std::string bytes = readFile(dir.file("k.dbf"));
+    // One more zero byte after the terminator, and code page mark 0.
+    bytes.insert(161, 1, '\0');
+    bytes[8] = static_cast<char>(162);
+    bytes[29] = 0;
+    writeFile(dir.file("k.dbf"), bytes);
+    short err = 0;
+    auto t = DbfTable::open(dir.file("k.dbf"), err);
+    ASSERT_TRUE(t) << err;
+    std::string rec(37, '\0');
+    ASSERT_EQ(t->read(2, rec.data()), 0);
+    EXPECT_EQ(rec, recordFor(2));
+}
+
+}  // namespace
+}  // namespace xbase

@@ -1,4 +1,4 @@
-// Windows-1252 <-> UTF-8 and the line-end conversions.
+// Windows-1252 <-> UTF-8, the line-end conversions and the text-file form.
 #include "platform/cp1252.h"
 
 #include <array>
@@ -126,6 +126,14 @@ std::string toLf(std::string_view text) {
         out += text[i];
     }
     return out;
+}
+
+std::string textFromFile(std::string_view bytes) {
+    return toCrLf(isUtf8WithNonAscii(bytes) ? utf8ToCp1252(bytes) : std::string(bytes));
+}
+
+std::string textToFile(std::string_view text) {
+    return toLf(text);
 }
 
 }  // namespace platform

@@ -30,4 +30,13 @@ std::string toCrLf(std::string_view text);
 // CR LF becomes LF; lone CRs and LFs stay as they are.
 std::string toLf(std::string_view text);
 
+// The program's text from the bytes of a text file: decoded as UTF-8 when
+// they are UTF-8 with non-ASCII characters, taken as cp1252 otherwise, with
+// CR LF line breaks.
+std::string textFromFile(std::string_view bytes);
+
+// The bytes of a text file from the program's text: cp1252 with the
+// platform's LF line breaks.
+std::string textToFile(std::string_view text);
+
 }  // namespace platform

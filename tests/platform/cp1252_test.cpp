@@ -62,4 +62,13 @@ TEST(LineEnds, WritingGivesLfAndRoundTrips) {
     EXPECT_EQ(toCrLf(toLf(program)), program);
 }
 
+TEST(TextFiles, Utf8FilesAreDecodedAndOthersTakenAsCp1252) {
+    EXPECT_EQ(textFromFile("caf\xC3\xA9\nna\xC3\xAFve\n"), "caf\xE9\r\nna\xEFve\r\n");
+    EXPECT_EQ(textFromFile("caf\xE9\r\nend"), "caf\xE9\r\nend");
+    EXPECT_EQ(textFromFile("\xE2\x82\xAC \xE2\x98\x83"), "\x80 ?");  // euro; a snowman
+    EXPECT_EQ(textToFile("caf\xE9\r\n"), "caf\xE9\n");
+    const std::string text = "line one\r\n\xC0 two\r\n";
+    EXPECT_EQ(textFromFile(textToFile(text)), text);
+}
+
 }  // namespace

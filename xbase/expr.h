@@ -16,6 +16,8 @@
 
 namespace xbase {
 
+class ExprProgram;  // the compiled form that evaluate() runs (expr_eval.h)
+
 enum class ValueType : char { Character = 'C', Numeric = 'N', Date = 'D', Logical = 'L' };
 
 struct Value {
@@ -35,7 +37,7 @@ struct FieldDesc {
 
 // What an expression reads of a table: its field list and the current record.
 class RecordSource {
-public:
+  public:
     virtual ~RecordSource() = default;
     virtual int fieldCount() const = 0;
     virtual const FieldDesc& field(int index) const = 0;
@@ -60,11 +62,11 @@ struct ExprNode {
     int fieldIndex = -1;                  // Field
     Value constant;                       // Constant
     std::vector<std::unique_ptr<ExprNode>> args;  // operands or arguments, left to right
-    std::string source;                   // the node's source text, as written
+    std::string source;                           // the node's source text, as written
 };
 
 class Expression {
-public:
+  public:
     // Parses text against the fields of src. On failure returns nullptr and
     // sets error to rc::kExprSyntax or rc::kExprType (or rc::kFieldName).
     static std::unique_ptr<Expression> compile(std::string_view text, const RecordSource& src,
@@ -82,9 +84,10 @@ public:
 
     ~Expression();
 
-private:
-    Expression() = default;
+  private:
+    Expression();
     std::unique_ptr<ExprNode> root_;
+    std::unique_ptr<const ExprProgram> program_;
     std::string source_;
 };
 

@@ -1,0 +1,116 @@
+// Index keys of expression values: the numeric transform against its byte
+// table, dates as Julian days, and character and logical keys.
+#include "tests/xbase/expr_test_record.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include <gtest/gtest.h>
+
+namespace xbase::test {
+namespace {
+
+std::string bytes(std::initializer_list<unsigned> list) {
+    std::string s;
+    for (unsigned b : list)
+        s += static_cast<char>(b);
+    return s;
+}
+
+TEST(ExprKey, NumericTransformMatchesTheByteTable) {
+    const struct {
+        double value;
+        std::string key;
+    } table[] = {
+        {-2.0, bytes({0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+        {-1.0, bytes({0x40, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+        {0.0, bytes({0x80, 0, 0, 0, 0, 0, 0, 0})},
+        {-0.0, bytes({0x80, 0, 0, 0, 0, 0, 0, 0})},
+        {0.5, bytes({0xBF, 0xE0, 0, 0, 0, 0, 0, 0})},
+        {1.0, bytes({0xBF, 0xF0, 0, 0, 0, 0, 0, 0})},
+        {2.0, bytes({0xC0, 0x00, 0, 0, 0, 0, 0, 0})},
+        {12.5, bytes({0xC0, 0x29, 0, 0, 0, 0, 0, 0})},
+        {100.0, bytes({0xC0, 0x59, 0, 0, 0, 0, 0, 0})},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(numericKey(row.value), row.key) << row.value;
+        EXPECT_EQ(decodeNumericKey(row.key), row.value) << row.value;
+    }
+    EXPECT_FALSE(std::signbit(decodeNumericKey(numericKey(-0.0))));
+}
+
+TEST(ExprKey, NumericKeysSortLikeTheirValues) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> spread(-1e6, 1e6);
+    std::vector<double> values = {0, -0.0, 1e-300, -1e-300, 1e300, -1e300, 5, -5};
+    for (int i = 0; i < 500; ++i)
+        values.push_back(std::round(spread(random) * 100) / 100);
+    std::vector<std::string> keys;
+    for (double v : values)
+        keys.push_back(numericKey(v));
+    std::sort(values.begin(), values.end());
+    std::sort(keys.begin(), keys.end());  // std::string compares as unsigned bytes here
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(decodeNumericKey(keys[i]), values[i]);
+}
+
+TEST(ExprKey, DatesAreJulianDays) {
+    EXPECT_EQ(julianDay("20000101"), 2451545);
+    EXPECT_EQ(numericKey(julianDay("20000101")), bytes({0xC1, 0x42, 0xB4, 0x2C, 0x80, 0, 0, 0}));
+    EXPECT_EQ(julianDay("00010101"), 1721426);
+    EXPECT_EQ(julianDay("20240229"), julianDay("20240228") + 1);
+    for (const char* bad : {"        ", "20230229", "20001301", "20000100", "00000101", "2000011",
+                            "200001011", "2000-1-1", "+0000101"})
+        EXPECT_EQ(julianDay(bad), 0) << bad;
+    EXPECT_EQ(dateText(2451545), "20000101");
+    EXPECT_EQ(dateText(2451545.9), "20000101");
+    EXPECT_EQ(dateText(0), "        ");
+    EXPECT_EQ(dateText(NAN), "        ");
+    EXPECT_EQ(dateText(1e12), "        ");
+    // Day by day from 1899 to 2101 the text and the number agree both ways.
+    std::string previous;
+    for (double day = julianDay("18990101"); day <= julianDay("21011231"); ++day) {
+        const std::string text = dateText(day);
+        ASSERT_GT(text, previous);
+        ASSERT_EQ(julianDay(text), day) << text;
+        previous = text;
+    }
+}
+
+TEST(ExprKey, KeysOfExpressions) {
+    TestRecord rec = TestRecord::keysTable();
+    rec.set("Keys", "Friend");
+    rec.set("Items", "12");
+    rec.set("Date", "20000101");
+    rec.set("Flag", "T");
+    auto key = [&](std::string_view text) {
+        short error = 0;
+        auto e = Expression::compile(text, rec, error);
+        return e ? e->key(rec) : std::string("<error>");
+    };
+    EXPECT_EQ(key("UPPER(Keys) + STR(Items)"), "FRIEND            12");
+    EXPECT_EQ(key("TRIM(Keys)"), "Friend    ");  // padded to the width of the argument
+    EXPECT_EQ(key("Items"), numericKey(12));
+    EXPECT_EQ(key("-Items"), numericKey(-12));
+    EXPECT_EQ(key("Date"), numericKey(2451545));
+    EXPECT_EQ(key("DTOS(Date)"), "20000101");
+    EXPECT_EQ(key("Flag"), "T");
+    EXPECT_EQ(key("IIF(Flag, 'ab', 'abcd')"), "ab  ");
+    rec.set("Date", "");
+    EXPECT_EQ(key("Date"), numericKey(0));
+
+    Value text{ValueType::Character, "abc", 0, false};
+    EXPECT_EQ(encodeKey(text, 5), "abc  ");
+    EXPECT_EQ(encodeKey(text, 2), "ab");
+    EXPECT_EQ(encodeKey(text, 0), "");
+    EXPECT_EQ(encodeKey(Value{ValueType::Logical, "", 0, false}, 1), "F");
+    EXPECT_EQ(encodeKey(Value{ValueType::Numeric, "", 2, false}, 8), numericKey(2));
+    EXPECT_EQ(keyFiller(ValueType::Character), ' ');
+    EXPECT_EQ(keyFiller(ValueType::Logical), ' ');
+    EXPECT_EQ(keyFiller(ValueType::Numeric), '\0');
+    EXPECT_EQ(keyFiller(ValueType::Date), '\0');
+}
+
+}  // namespace
+}  // namespace xbase::test

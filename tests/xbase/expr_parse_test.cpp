@@ -1,0 +1,212 @@
+// The parsed tree the query planner reads (operators, types, widths, source
+// texts), normalized texts, error codes, and hostile input.
+#include "tests/xbase/expr_test_record.h"
+
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "xbase/return_codes.h"
+
+namespace xbase::test {
+namespace {
+
+class ExprParse : public ::testing::Test {
+  protected:
+    std::unique_ptr<Expression> compile(std::string_view text) {
+        short error = 0;
+        auto e = Expression::compile(text, rec, error);
+        EXPECT_NE(e, nullptr) << text << " (" << error << ")";
+        return e;
+    }
+    short errorOf(std::string_view text) { return compileError(text, rec); }
+
+    TestRecord rec = TestRecord::keysTable();
+};
+
+TEST_F(ExprParse, TreeOfTheSearchQuery) {
+    auto e = compile(
+        "UPPER(Keys) + STR(Items) = 'FRIEND' .OR. (upper(keys)+str(items)) = 'BUDGET ' "
+        ".and. UPPER(Filter) = 'LETTERS' .AND. Order <  25");
+    ASSERT_NE(e, nullptr);
+    const ExprNode& root = e->root();
+    EXPECT_EQ(root.kind, ExprNode::Kind::Binary);
+    EXPECT_EQ(root.op, ".OR.");
+    EXPECT_EQ(root.type, ValueType::Logical);
+    EXPECT_EQ(e->width(), 1);
+
+    const ExprNode& first = *root.args[0];
+    EXPECT_EQ(first.op, "=");
+    EXPECT_EQ(first.source, "UPPER(Keys) + STR(Items) = 'FRIEND'");
+    const ExprNode& left = *first.args[0];
+    EXPECT_EQ(left.op, "+");
+    EXPECT_EQ(left.width, 20);
+    EXPECT_EQ(left.source, "UPPER(Keys) + STR(Items)");
+    EXPECT_EQ(left.args[0]->op, "UPPER");
+    EXPECT_EQ(left.args[0]->args[0]->kind, ExprNode::Kind::Field);
+    EXPECT_EQ(left.args[0]->args[0]->fieldIndex, 0);
+    EXPECT_EQ(left.args[1]->op, "STR");
+    EXPECT_EQ(first.args[1]->kind, ExprNode::Kind::Constant);
+    EXPECT_EQ(first.args[1]->constant.text, "FRIEND");
+    EXPECT_EQ(first.args[1]->source, "'FRIEND'");
+
+    // .AND. binds tighter: (term .AND. drawer) .AND. header.
+    const ExprNode& second = *root.args[1];
+    EXPECT_EQ(second.op, ".AND.");
+    EXPECT_EQ(second.args[1]->source, "Order <  25");
+    EXPECT_EQ(second.args[1]->args[1]->constant.number, 25);
+    const ExprNode& budget = *second.args[0]->args[0];
+    EXPECT_EQ(budget.args[0]->source, "upper(keys)+str(items)");  // without the parentheses
+    EXPECT_EQ(normalizeExprText(budget.args[0]->source), normalizeExprText(left.source));
+}
+
+TEST_F(ExprParse, OperatorsHaveOneName) {
+    EXPECT_EQ(compile("Items # 1")->root().op, "<>");
+    EXPECT_EQ(compile("Items != 1")->root().op, "<>");
+    EXPECT_EQ(compile("! Items = 1")->root().op, ".NOT.");
+    EXPECT_EQ(compile(".not. .t.")->root().constant.logical, false);  // folded
+    EXPECT_EQ(compile("rtrim(Keys)")->root().op, "RTRIM");
+    EXPECT_EQ(compile("Items >= 1 .aNd. Items <= 2")->root().op, ".AND.");
+}
+
+TEST_F(ExprParse, ConstantSubtreesAreFolded) {
+    auto e = compile("Items > -5");
+    const ExprNode& right = *e->root().args[1];
+    EXPECT_EQ(right.kind, ExprNode::Kind::Constant);
+    EXPECT_EQ(right.constant.number, -5);
+    EXPECT_EQ(right.source, "-5");
+    auto c = compile("Keys = 'AB' + UPPER('cd')");
+    EXPECT_EQ(c->root().args[1]->constant.text, "ABCD");
+    EXPECT_EQ(c->root().args[1]->width, 4);
+    // What depends on the record or the clock stays a call.
+    EXPECT_EQ(compile("RECNO() > 2")->root().args[0]->kind, ExprNode::Kind::Function);
+    EXPECT_EQ(compile("DATE() > CTOD('01/01/2000')")->root().args[0]->kind,
+              ExprNode::Kind::Function);
+}
+
+TEST_F(ExprParse, NormalizedTextIgnoresCaseAndBlanksOutsideStrings) {
+    EXPECT_EQ(normalizeExprText("upper(keys) + str( items )"), "UPPER(KEYS)+STR(ITEMS)");
+    EXPECT_EQ(normalizeExprText("Filter = 'a b' .or. x = \"c d\" .or. [e f]"),
+              "FILTER='a b'.OR.X=\"c d\".OR.[e f]");
+    EXPECT_EQ(normalizeExprText("a = 'unterminated  x"), "A='unterminated  x");
+    EXPECT_EQ(normalizeExprText("\tItems\r\n"), "ITEMS");
+}
+
+TEST_F(ExprParse, ErrorCodes) {
+    EXPECT_EQ(errorOf("Nosuch = 1"), rc::kFieldName);
+    EXPECT_EQ(errorOf("'A' + 1"), rc::kExprType);
+    EXPECT_EQ(errorOf("Items = 'A'"), rc::kExprType);
+    EXPECT_EQ(errorOf("1 = 1 = 1"), rc::kExprType);
+    EXPECT_EQ(errorOf(".NOT. 1"), rc::kExprType);
+    EXPECT_EQ(errorOf("-'a'"), rc::kExprType);
+    EXPECT_EQ(errorOf("+'a'"), rc::kExprType);
+    EXPECT_EQ(errorOf("Keys .AND. .T."), rc::kExprType);
+    EXPECT_EQ(errorOf("Keys * 2"), rc::kExprType);
+    EXPECT_EQ(errorOf("'a' $ 1"), rc::kExprType);
+    for (const char* bad : {"",
+                            "   ",
+                            "Keys +",
+                            "Keys Keys",
+                            "(Items",
+                            "Items)",
+                            "NOSUCH(1)",
+                            "STR(1,2,3,4)",
+                            "UPPER()",
+                            "UPPER(Keys",
+                            "Items = .X.",
+                            ".AND.",
+                            "Items = 1 .",
+                            "1..2",
+                            "Keys = 'a",
+                            "Keys = [a",
+                            "Keys = \"a",
+                            "Keys = 'a''",
+                            "Keys->Items",
+                            "Items ** 2",
+                            "Items ^ 2",
+                            "Items % 2",
+                            ","})
+        EXPECT_EQ(errorOf(bad), rc::kExprSyntax) << bad;
+    EXPECT_EQ(errorOf("Keys = \xE9"), rc::kExprSyntax);
+    EXPECT_EQ(errorOf(std::string("Items = 1\0", 10)), rc::kExprSyntax);
+}
+
+TEST_F(ExprParse, NestingIsLimitedNotCrashing) {
+    const int deep = 100000;
+    EXPECT_EQ(errorOf(std::string(deep, '(') + "1" + std::string(deep, ')')), rc::kExprSyntax);
+    EXPECT_EQ(errorOf(std::string(deep, '-') + "1"), rc::kExprSyntax);
+    EXPECT_EQ(errorOf(std::string(deep, '!') + ".T."), rc::kExprSyntax);
+    std::string calls;
+    for (int i = 0; i < 5000; ++i)
+        calls += "UPPER(";
+    EXPECT_EQ(errorOf(calls + "Keys" + std::string(5000, ')')), rc::kExprSyntax);
+    std::string chain = "Items";
+    for (int i = 0; i < 5000; ++i)
+        chain += " + Items";  // a left-deep tree
+    EXPECT_EQ(errorOf(chain), rc::kExprSyntax);
+    // Depths a real query reaches are fine: 150 terms, 40 parentheses.
+    std::string terms = "Keys = 'a'";
+    for (int i = 0; i < 150; ++i)
+        terms += " .OR. Keys = 'a'";
+    EXPECT_EQ(errorOf(terms), 0);
+    EXPECT_EQ(errorOf(std::string(40, '(') + "Items" + std::string(40, ')')), 0);
+}
+
+TEST_F(ExprParse, LongInput) {
+    const std::string literal(60000, 'x');
+    auto e = compile("Keys $ '" + literal + "'");
+    ASSERT_NE(e, nullptr);
+    EXPECT_FALSE(e->evaluate(rec).logical);
+    EXPECT_EQ(errorOf("Keys $ '" + std::string(70000, 'x') + "'"), rc::kExprSyntax);
+    EXPECT_EQ(errorOf(std::string(70000, ' ') + "Items"), rc::kExprSyntax);
+}
+
+// Random byte soup and random token soup: every input compiles or gives an
+// error code, and whatever compiles evaluates and makes a key.
+TEST_F(ExprParse, RandomInputNeverCrashes) {
+    std::mt19937 random(2024);
+    const char* tokens[] = {"Keys",   "Items",  "Order",  "Filter",
+                            "Date",   "Flag",   "Note",   "Price",
+                            "UPPER",  "STR",    "SUBSTR", "IIF",
+                            "DTOS",   "CTOD",   "VAL",    "LEFT",
+                            "RIGHT",  "TRIM",   "(",      ")",
+                            ",",      "+",      "-",      "*",
+                            "/",      "=",      "==",     "<>",
+                            "<",      ">=",     "$",      ".AND.",
+                            ".OR.",   ".NOT.",  "!",      "'ab'",
+                            "''",     "[x]",    "\"q",    "0",
+                            "-1e300", "1.5",    ".T.",    "99999999999999999999",
+                            "DATE()", "RECNO()"};
+    rec.set("Keys", "Friend");
+    rec.set("Note", "memo text");
+    int compiled = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = 1 + static_cast<int>(random() % 12);
+        for (int i = 0; i < length; ++i) {
+            if (round % 4 == 0) {
+                text += static_cast<char>(random() % 256);
+            } else {
+                text += tokens[random() % std::size(tokens)];
+                if (random() % 2) text += ' ';
+            }
+        }
+        short error = 0;
+        auto e = Expression::compile(text, rec, error);
+        if (e == nullptr) {
+            ASSERT_TRUE(error == rc::kExprSyntax || error == rc::kExprType ||
+                        error == rc::kFieldName)
+                << text << " gave " << error;
+            continue;
+        }
+        ++compiled;
+        ASSERT_EQ(error, 0);
+        const Value v = e->evaluate(rec);
+        ASSERT_EQ(v.type, e->type());
+        ASSERT_EQ(e->key(rec).size(), static_cast<std::size_t>(e->width()));
+    }
+    EXPECT_GT(compiled, 500);  // the soup is not all errors
+}
+
+}  // namespace
+}  // namespace xbase::test

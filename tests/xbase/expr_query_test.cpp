@@ -1,0 +1,161 @@
+// The expression language on sample records: the query forms the search
+// builds, operator precedence and the comparison rules of each type.
+#include "tests/xbase/expr_test_record.h"
+
+#include <gtest/gtest.h>
+
+namespace xbase::test {
+namespace {
+
+class ExprQuery : public ::testing::Test {
+  protected:
+    void SetUp() override { keyword("Friendly", "5", "3", "Letters"); }
+
+    void keyword(std::string_view key, std::string_view items, std::string_view order,
+                 std::string_view filter) {
+        rec.set("Keys", key);
+        rec.set("Items", items);
+        rec.set("Order", order);
+        rec.set("Filter", filter);
+    }
+
+    bool holds(std::string_view text) {
+        const Value v = evalExpr(text, rec);
+        EXPECT_EQ(v.type, ValueType::Logical) << text;
+        return v.logical;
+    }
+    double number(std::string_view text) { return evalExpr(text, rec).number; }
+    std::string chars(std::string_view text) { return evalExpr(text, rec).text; }
+
+    TestRecord rec = TestRecord::keysTable();
+};
+
+TEST_F(ExprQuery, KeywordFormsFollowTheBeginsWithRule) {
+    const std::string k = "UPPER(Keys) + STR(Items) = ";
+    EXPECT_TRUE(holds(k + "'FRIEND'"));     // prefix
+    EXPECT_FALSE(holds(k + "'FRIEND '"));   // whole word: 'FRIENDLY' is another word
+    EXPECT_TRUE(holds(k + "'FRIENDLY '"));  // whole word
+    EXPECT_TRUE(holds(k + "''"));           // the empty prefix matches everything
+    EXPECT_FALSE(holds(k + "'friend'"));    // the search upper-cases its literals
+    EXPECT_FALSE(holds(k + "'BUDGET '"));
+    EXPECT_TRUE(holds(k + "'FRIENDLY           5'"));  // the number part is there too
+
+    keyword("Encyclopedia", "12", "1", "");  // stored cut to 10 characters
+    EXPECT_TRUE(holds(k + "'ENCYCLOPED'"));
+}
+
+TEST_F(ExprQuery, TheSearchQueriesWithDrawerAndHeader) {
+    const std::string q =
+        "UPPER(Keys) + STR(Items) = 'FRIEND' .OR. UPPER(Keys) + STR(Items) = 'BUDGET ' "
+        ".AND. UPPER(Filter) = 'LETTERS' .AND. Order <  25";
+    EXPECT_TRUE(holds(q));  // the first term alone
+    keyword("budget", "7", "24", "letters");
+    EXPECT_TRUE(holds(q));
+    keyword("budget", "7", "25", "letters");  // the header covers positions 1 to 24
+    EXPECT_FALSE(holds(q));
+    keyword("budget", "7", "3", "Bills");
+    EXPECT_FALSE(holds(q));
+    EXPECT_TRUE(holds("UPPER(Keys) + STR(Items) = 'BUDGET ' .AND. Order < 25"));
+    EXPECT_TRUE(holds("Items =          7"));  // the delete query's form
+    EXPECT_FALSE(holds("Items = 8"));
+}
+
+TEST_F(ExprQuery, OneCompiledQueryFollowsTheCurrentRecord) {
+    short error = 0;
+    auto q = Expression::compile(
+        "UPPER(Keys) + STR(Items) = 'CAT ' .OR. UPPER(Keys) + STR(Items) = 'DOG' .AND. Items > 2",
+        rec, error);
+    ASSERT_NE(q, nullptr);
+    const struct {
+        const char* key;
+        const char* items;
+        bool match;
+    } cases[] = {{"cat", "1", true},  {"catalog", "9", false}, {"Dogma", "3", true},
+                 {"dog", "2", false}, {"Cat", "100", true},    {"bird", "9", false}};
+    for (const auto& c : cases) {
+        keyword(c.key, c.items, "1", "");
+        EXPECT_EQ(q->evaluate(rec).logical, c.match) << c.key;
+    }
+}
+
+TEST_F(ExprQuery, Precedence) {
+    EXPECT_TRUE(holds(".T. .OR. .F. .AND. .F."));  // .AND. before .OR.
+    EXPECT_TRUE(holds(".NOT. .T. .OR. .T."));      // .NOT. before .OR.
+    EXPECT_FALSE(holds(".NOT. .T. .AND. .T."));    // .NOT. before .AND.
+    EXPECT_TRUE(holds(".NOT. 1 = 2"));             // comparisons before .NOT.
+    EXPECT_TRUE(holds("!Order = 4 .and. items = 5"));
+    EXPECT_EQ(number("2 + 3 * 4"), 14);
+    EXPECT_EQ(number("(2 + 3) * 4"), 20);
+    EXPECT_EQ(number("10 - 4 - 3"), 3);  // left to right
+    EXPECT_EQ(number("8 / 4 / 2"), 1);
+    EXPECT_EQ(number("-2 * -3 + - -1"), 7);
+    EXPECT_TRUE(holds("Order + 2 * Items = 13"));
+    EXPECT_EQ(chars("'A' + 'B' + 'C'"), "ABC");
+}
+
+TEST_F(ExprQuery, CharacterComparisons) {
+    EXPECT_TRUE(holds("'ABC' = 'AB'"));
+    EXPECT_FALSE(holds("'AB' = 'ABC'"));
+    EXPECT_TRUE(holds("'AB' = 'AB  '"));  // a shorter left side is padded with blanks
+    EXPECT_TRUE(holds("'AB' == 'AB  '"));
+    EXPECT_FALSE(holds("'ABC' == 'AB'"));
+    EXPECT_TRUE(holds("Keys == 'Friendly'"));  // trailing blanks of the field do not count
+    EXPECT_FALSE(holds("'ABC' <> 'AB'"));      // negation of the non-exact rule
+    EXPECT_FALSE(holds("'ABC' # 'AB'"));
+    EXPECT_TRUE(holds("'ABC' != 'ABD'"));
+    EXPECT_TRUE(holds("'AB' < 'AB!'"));
+    EXPECT_FALSE(holds("'AB' < 'AB   '"));
+    EXPECT_TRUE(holds("'AB' <= 'AB   '"));
+    EXPECT_TRUE(holds("'Z' < '\xE9'"));     // unsigned bytes: é after Z
+    EXPECT_TRUE(holds("'AB' > 'AA\xFF'"));  // the first difference decides
+    EXPECT_TRUE(holds("'FRIEND' $ UPPER(Keys)"));
+    EXPECT_FALSE(holds("'FRIENDS' $ UPPER(Keys)"));
+    EXPECT_TRUE(holds("'' $ 'x'"));
+    EXPECT_EQ(chars("'AB  ' - 'CD'"), "ABCD  ");  // trailing blanks move to the end
+    EXPECT_EQ(chars("Keys - '!'"), "Friendly!  ");
+    EXPECT_EQ(chars("[it's] + \"a \" + 'b'"), "it'sa b");
+}
+
+TEST_F(ExprQuery, FieldTypes) {
+    rec.set("Items", "");
+    EXPECT_EQ(number("Items"), 0);  // a blank number is 0
+    rec.set("Price", "-12.25");
+    EXPECT_EQ(number("Price * 2"), -24.5);
+    rec.set("Flag", "y");
+    EXPECT_TRUE(holds("Flag"));
+    for (const char* no : {"N", "F", " ", "?"}) {
+        rec.set("Flag", no);
+        EXPECT_FALSE(holds("Flag")) << no;
+    }
+    EXPECT_TRUE(holds("Flag = .F."));
+    rec.set("Note", "A letter to a FRIEND");
+    EXPECT_TRUE(holds("'FRIEND' $ Note"));
+    EXPECT_EQ(chars("UPPER(Note)"), "A LETTER TO A FRIEND");
+    rec.setRecNo(42);
+    rec.setDeleted(true);
+    EXPECT_TRUE(holds("DELETED() .AND. RECNO() = 42"));
+    EXPECT_EQ(chars("IIF(Order < 5, 'low', 'high')"), "low");
+    EXPECT_EQ(number("IIF(Order > 5, 1, Order)"), 3);
+}
+
+TEST_F(ExprQuery, Dates) {
+    rec.set("Date", "20000101");
+    EXPECT_TRUE(holds("Date = CTOD('01/01/2000')"));
+    EXPECT_EQ(chars("DTOS(Date + 60)"), "20000301");  // across a leap day
+    EXPECT_EQ(number("Date - CTOD('12/31/1999')"), 1);
+    EXPECT_EQ(chars("DTOS(Date - 1)"), "19991231");
+    EXPECT_TRUE(holds("Date > CTOD('12/31/1999') .AND. Date < DATE()"));
+    rec.set("Date", "");
+    EXPECT_EQ(chars("DTOS(Date)"), "        ");
+    EXPECT_TRUE(holds("Date < CTOD('01/01/0001')"));  // the empty date comes first
+    rec.set("Date", "2000XX01");
+    EXPECT_EQ(number("Date"), 0);
+}
+
+TEST_F(ExprQuery, NumbersNeverProduceNonFiniteKeys) {
+    EXPECT_EQ(number("Items / 0"), 0);  // division by zero gives 0
+    EXPECT_EQ(number("7 / 2"), 3.5);
+}
+
+}  // namespace
+}  // namespace xbase::test

@@ -1,0 +1,74 @@
+// Expression: the public face of the expression language. Compiling runs the
+// parser (expr_parser) and flattens the tree into a program (expr_eval);
+// evaluating runs the program.
+#include "xbase/expr.h"
+
+#include <new>
+
+#include "xbase/cp1252_case.h"
+#include "xbase/expr_eval.h"
+#include "xbase/expr_lexer.h"
+#include "xbase/expr_parser.h"
+#include "xbase/return_codes.h"
+
+namespace xbase {
+
+Expression::Expression() = default;
+Expression::~Expression() = default;
+
+std::unique_ptr<Expression> Expression::compile(std::string_view text, const RecordSource& src,
+                                                short& error) {
+    error = rc::kSuccess;
+    try {
+        std::unique_ptr<ExprNode> root = parseExpr(text, src, error);
+        if (root == nullptr) return nullptr;
+        std::unique_ptr<Expression> expr(new Expression());
+        expr->program_ = std::make_unique<const ExprProgram>(*root, src);
+        expr->root_ = std::move(root);
+        expr->source_.assign(text);
+        return expr;
+    } catch (const std::bad_alloc&) {
+        error = rc::kMemory;
+        return nullptr;
+    }
+}
+
+int Expression::width() const {
+    switch (root_->type) {
+        case ValueType::Character:
+            return root_->width;
+        case ValueType::Logical:
+            return 1;
+        default:
+            return 8;
+    }
+}
+
+Value Expression::evaluate(const RecordSource& src) const {
+    return program_->evaluate(src);
+}
+
+std::string Expression::key(const RecordSource& src) const {
+    return encodeKey(evaluate(src), width());
+}
+
+std::string normalizeExprText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\'' || c == '"' || c == '[') {
+            // A string literal, copied as it is up to its closing delimiter.
+            const char close = c == '[' ? ']' : c;
+            std::size_t end = text.find(close, i + 1);
+            end = end == std::string_view::npos ? text.size() : end + 1;
+            out.append(text.substr(i, end - i));
+            i = end - 1;
+        } else if (!isExprBlank(c)) {
+            out += static_cast<char>(upperCp1252(static_cast<unsigned char>(c)));
+        }
+    }
+    return out;
+}
+
+}  // namespace xbase

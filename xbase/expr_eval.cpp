@@ -1,0 +1,480 @@
+// The expression evaluator.
+//
+// Design: the tree is flattened into a vector of instructions, children
+// before parents. Identical subtrees are compiled once (hash-consing), so the
+// program is a DAG: `UPPER(Keys) + STR(Items)`, written once per keyword in a
+// search query, becomes one instruction that all terms share. An instruction
+// used by more than one parent caches its result for the current evaluation.
+//
+// Invariants:
+//  1. Character results are windows (pointer, size) into the record buffer,
+//     a constant of the program, or the thread's scratch arena; none is ever
+//     copied unless an operator makes new bytes (UPPER, +, STR, ...).
+//  2. Everything taken from the arena during one evaluate() is released when
+//     it returns; only the returned Value owns memory.
+//  3. Evaluation recurses along the tree, at most kMaxExprDepth deep.
+//  4. .AND., .OR. and IIF evaluate only the operands they need.
+#include "xbase/expr_eval.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <unordered_map>
+
+#include "xbase/cp1252_case.h"
+#include "xbase/expr_functions.h"
+#include "xbase/expr_number.h"
+#include "xbase/expr_scratch.h"
+#include "xbase/index_key.h"
+
+namespace xbase {
+namespace {
+
+enum class Op : unsigned char {
+    FieldChar,
+    FieldMemo,
+    FieldNumber,
+    FieldDate,
+    FieldLogical,
+    Constant,
+    Concat,      // C + C
+    ConcatTrim,  // C - C: the left side's trailing blanks move to the end
+    Add,         // N + N, D + N, N + D
+    Subtract,    // N - N, D - N, D - D
+    Multiply,
+    Divide,
+    Negate,
+    Not,
+    And,
+    Or,
+    Equal,  // character: the non-exact begins-with rule
+    ExactEqual,
+    NotEqual,
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    Contains,  // $
+    Upper,
+    Lower,
+    Str,
+    Val,
+    Trim,
+    LTrim,
+    AllTrim,
+    Substr,
+    Left,
+    Right,
+    Dtos,
+    Ctod,
+    Date,
+    Deleted,
+    RecNo,
+    Iif,
+};
+
+Op fieldOp(char fieldType) {
+    switch (fieldType) {
+        case 'M':
+            return Op::FieldMemo;
+        case 'N':
+        case 'F':
+            return Op::FieldNumber;
+        case 'D':
+            return Op::FieldDate;
+        case 'L':
+            return Op::FieldLogical;
+        default:
+            return Op::FieldChar;
+    }
+}
+
+Op binaryOp(const std::string& op, ValueType operand) {
+    const bool text = operand == ValueType::Character;
+    if (op == "+") return text ? Op::Concat : Op::Add;
+    if (op == "-") return text ? Op::ConcatTrim : Op::Subtract;
+    if (op == "*") return Op::Multiply;
+    if (op == "/") return Op::Divide;
+    if (op == ".AND.") return Op::And;
+    if (op == ".OR.") return Op::Or;
+    if (op == "=") return Op::Equal;
+    if (op == "==") return Op::ExactEqual;
+    if (op == "<>") return Op::NotEqual;
+    if (op == "<") return Op::Less;
+    if (op == "<=") return Op::LessEqual;
+    if (op == ">") return Op::Greater;
+    if (op == ">=") return Op::GreaterEqual;
+    return Op::Contains;  // "$", the last operator the parser makes
+}
+
+Op functionOp(Func func) {
+    switch (func) {
+        case Func::Upper:
+            return Op::Upper;
+        case Func::Lower:
+            return Op::Lower;
+        case Func::Str:
+            return Op::Str;
+        case Func::Val:
+            return Op::Val;
+        case Func::Trim:
+            return Op::Trim;
+        case Func::LTrim:
+            return Op::LTrim;
+        case Func::AllTrim:
+            return Op::AllTrim;
+        case Func::Substr:
+            return Op::Substr;
+        case Func::Left:
+            return Op::Left;
+        case Func::Right:
+            return Op::Right;
+        case Func::Dtos:
+            return Op::Dtos;
+        case Func::Ctod:
+            return Op::Ctod;
+        case Func::Date:
+            return Op::Date;
+        case Func::Deleted:
+            return Op::Deleted;
+        case Func::RecNo:
+            return Op::RecNo;
+        case Func::Iif:
+            return Op::Iif;
+    }
+    return Op::Iif;
+}
+
+// Byte-wise unsigned comparison with the shorter side padded with blanks.
+int comparePadded(std::string_view a, std::string_view b) {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    if (common > 0) {
+        if (int r = std::memcmp(a.data(), b.data(), common)) return r;
+    }
+    const std::string_view rest = a.size() > common ? a.substr(common) : b.substr(common);
+    const int sign = a.size() > common ? 1 : -1;
+    for (char c : rest) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u != ' ') return u > ' ' ? sign : -sign;
+    }
+    return 0;
+}
+
+// The non-exact `=`: a begins with b (a shorter a counts as padded with blanks).
+bool beginsWith(std::string_view a, std::string_view b) {
+    if (b.size() <= a.size()) return b.empty() || std::memcmp(a.data(), b.data(), b.size()) == 0;
+    return comparePadded(a, b) == 0;
+}
+
+template <typename N>
+int compareOrdered(N a, N b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+}  // namespace
+
+struct ExprProgram::Instr {
+    Op op = Op::Constant;
+    ValueType type = ValueType::Logical;     // of the result
+    ValueType operand = ValueType::Logical;  // of the first argument
+    int args[3] = {-1, -1, -1};
+    int field = -1;
+    int slot = -1;  // cache slot, when more than one parent uses the result
+    StrFormat str{0, 0};
+    Value constant;
+};
+
+struct ExprProgram::Cell {
+    const char* text = nullptr;
+    std::size_t size = 0;
+    double number = 0;
+    bool logical = false;
+
+    std::string_view view() const { return {text, size}; }
+    static Cell ofText(std::string_view s) { return Cell{s.data(), s.size(), 0, false}; }
+    static Cell ofNumber(double n) { return Cell{nullptr, 0, n, false}; }
+    static Cell ofLogical(bool b) { return Cell{nullptr, 0, 0, b}; }
+};
+
+struct ExprProgram::Context {
+    const RecordSource& src;
+    ScratchArena& arena;
+    Cell* cache;   // one per slot
+    bool* cached;  // one per slot
+
+    char* bytes(std::size_t n) { return static_cast<char*>(arena.allocate(n)); }
+};
+
+// Compiles a tree into the instruction vector, sharing identical subtrees.
+struct ExprProgram::Builder {
+    const RecordSource& src;
+    std::vector<Instr>& code;
+    std::unordered_map<std::string, int> ids;  // structural key -> instruction
+
+    int emit(const ExprNode& node) {
+        Instr in;
+        in.type = node.type;
+        for (std::size_t i = 0; i < node.args.size() && i < 3; ++i)
+            in.args[i] = emit(*node.args[i]);
+        if (!node.args.empty()) in.operand = node.args[0]->type;
+        switch (node.kind) {
+            case ExprNode::Kind::Field:
+                in.op = fieldOp(src.field(node.fieldIndex).type);
+                in.field = node.fieldIndex;
+                break;
+            case ExprNode::Kind::Constant:
+                in.op = Op::Constant;
+                in.constant = node.constant;
+                break;
+            case ExprNode::Kind::Unary:
+                in.op = node.op == "-" ? Op::Negate : Op::Not;
+                break;
+            case ExprNode::Kind::Binary:
+                in.op = binaryOp(node.op, in.operand);
+                break;
+            case ExprNode::Kind::Function:
+                in.op = functionOp(findFunction(node.op)->func);
+                if (in.op == Op::Str) in.str = strFormat(node);
+                break;
+        }
+        return intern(std::move(in));
+    }
+
+    int intern(Instr in) {
+        std::string key;
+        auto put = [&key](const void* p, std::size_t n) {
+            key.append(static_cast<const char*>(p), n);
+        };
+        put(&in.op, sizeof in.op);
+        put(&in.type, sizeof in.type);
+        put(in.args, sizeof in.args);
+        put(&in.field, sizeof in.field);
+        put(&in.str, sizeof in.str);
+        put(&in.constant.number, sizeof in.constant.number);
+        put(&in.constant.logical, sizeof in.constant.logical);
+        key += in.constant.text;
+        auto [it, added] = ids.try_emplace(std::move(key), static_cast<int>(code.size()));
+        if (added) code.push_back(std::move(in));
+        return it->second;
+    }
+};
+
+ExprProgram::ExprProgram(const ExprNode& root, const RecordSource& src) {
+    Builder builder{src, code_, {}};
+    root_ = builder.emit(root);
+    // Results that more than one parent reads are cached (but not those that
+    // cost nothing to produce again).
+    std::vector<int> parents(code_.size(), 0);
+    for (const Instr& in : code_)
+        for (int arg : in.args)
+            if (arg >= 0) ++parents[static_cast<std::size_t>(arg)];
+    for (std::size_t i = 0; i < code_.size(); ++i) {
+        const Op op = code_[i].op;
+        const bool cheap = op == Op::Constant || op == Op::FieldChar;
+        if (parents[i] > 1 && !cheap) code_[i].slot = cacheSlots_++;
+    }
+}
+
+ExprProgram::~ExprProgram() = default;
+
+Value ExprProgram::evaluate(const RecordSource& src) const {
+    ScratchScope scope;
+    ScratchArena& arena = scope.arena();
+    Cell* cache = nullptr;
+    bool* cached = nullptr;
+    if (cacheSlots_ > 0) {
+        const auto n = static_cast<std::size_t>(cacheSlots_);
+        cache = static_cast<Cell*>(arena.allocate(n * sizeof(Cell)));
+        cached = static_cast<bool*>(arena.allocate(n));
+        for (std::size_t i = 0; i < n; ++i) {
+            new (&cache[i]) Cell();
+            new (&cached[i]) bool(false);
+        }
+    }
+    Context ctx{src, arena, cache, cached};
+    const Cell c = run(root_, ctx);
+    Value v;
+    v.type = code_[static_cast<std::size_t>(root_)].type;
+    switch (v.type) {
+        case ValueType::Character:
+            v.text.assign(c.text, c.size);
+            break;
+        case ValueType::Numeric:
+        case ValueType::Date:
+            v.number = c.number;
+            break;
+        case ValueType::Logical:
+            v.logical = c.logical;
+            break;
+    }
+    return v;
+}
+
+ExprProgram::Cell ExprProgram::run(int index, Context& ctx) const {
+    const Instr& in = code_[static_cast<std::size_t>(index)];
+    if (in.slot < 0) return compute(in, ctx);
+    const auto slot = static_cast<std::size_t>(in.slot);
+    if (!ctx.cached[slot]) {
+        ctx.cache[slot] = compute(in, ctx);
+        ctx.cached[slot] = true;
+    }
+    return ctx.cache[slot];
+}
+
+ExprProgram::Cell ExprProgram::compute(const Instr& in, Context& ctx) const {
+    auto arg = [&](int i) { return run(in.args[i], ctx); };
+    auto argCount = [&] { return in.args[2] >= 0 ? 3 : in.args[1] >= 0 ? 2 : 1; };
+    // Relations between the two operands, on the operands' type.
+    auto compareArgs = [&] {
+        const Cell a = arg(0);
+        const Cell b = arg(1);
+        switch (in.operand) {
+            case ValueType::Character:
+                return comparePadded(a.view(), b.view());
+            case ValueType::Logical:
+                return compareOrdered(a.logical, b.logical);
+            default:
+                return compareOrdered(a.number, b.number);
+        }
+    };
+    auto equalArgs = [&] {
+        if (in.operand != ValueType::Character) return compareArgs() == 0;
+        const Cell a = arg(0);
+        return beginsWith(a.view(), arg(1).view());
+    };
+    auto mapCase = [&](void (*map)(const char*, std::size_t, char*)) {
+        const Cell a = arg(0);
+        char* out = ctx.bytes(a.size);
+        map(a.text, a.size, out);
+        return Cell::ofText({out, a.size});
+    };
+
+    switch (in.op) {
+        case Op::FieldChar:
+            return Cell::ofText(ctx.src.fieldBytes(in.field));
+        case Op::FieldMemo: {
+            const std::string memo = ctx.src.memoText(in.field);
+            char* out = ctx.bytes(memo.size());
+            if (!memo.empty()) std::memcpy(out, memo.data(), memo.size());
+            return Cell::ofText({out, memo.size()});
+        }
+        case Op::FieldNumber: {
+            const std::string_view b = ctx.src.fieldBytes(in.field);
+            return Cell::ofNumber(parseNumber(b.data(), b.size()));
+        }
+        case Op::FieldDate:
+            return Cell::ofNumber(julianDay(ctx.src.fieldBytes(in.field)));
+        case Op::FieldLogical: {
+            const std::string_view b = ctx.src.fieldBytes(in.field);
+            const char c = b.empty() ? ' ' : b[0];
+            return Cell::ofLogical(c == 'T' || c == 't' || c == 'Y' || c == 'y');
+        }
+        case Op::Constant: {
+            const Value& k = in.constant;
+            return Cell{k.text.data(), k.text.size(), k.number, k.logical};
+        }
+        case Op::Concat:
+        case Op::ConcatTrim: {
+            const Cell a = arg(0);
+            const Cell b = arg(1);
+            const std::string_view left = in.op == Op::Concat ? a.view() : trimRight(a.view());
+            char* out = ctx.bytes(a.size + b.size);
+            if (!left.empty()) std::memcpy(out, left.data(), left.size());
+            if (b.size > 0) std::memcpy(out + left.size(), b.text, b.size);
+            std::memset(out + left.size() + b.size, ' ', a.size - left.size());
+            return Cell::ofText({out, a.size + b.size});
+        }
+        case Op::Add:
+            return Cell::ofNumber(arg(0).number + arg(1).number);
+        case Op::Subtract:
+            return Cell::ofNumber(arg(0).number - arg(1).number);
+        case Op::Multiply:
+            return Cell::ofNumber(arg(0).number * arg(1).number);
+        case Op::Divide: {
+            const double a = arg(0).number;
+            const double b = arg(1).number;
+            return Cell::ofNumber(b == 0 ? 0 : a / b);
+        }
+        case Op::Negate:
+            return Cell::ofNumber(-arg(0).number);
+        case Op::Not:
+            return Cell::ofLogical(!arg(0).logical);
+        case Op::And:
+            return Cell::ofLogical(arg(0).logical && arg(1).logical);
+        case Op::Or:
+            return Cell::ofLogical(arg(0).logical || arg(1).logical);
+        case Op::Equal:
+            return Cell::ofLogical(equalArgs());
+        case Op::NotEqual:
+            return Cell::ofLogical(!equalArgs());
+        case Op::ExactEqual:
+            return Cell::ofLogical(compareArgs() == 0);
+        case Op::Less:
+            return Cell::ofLogical(compareArgs() < 0);
+        case Op::LessEqual:
+            return Cell::ofLogical(compareArgs() <= 0);
+        case Op::Greater:
+            return Cell::ofLogical(compareArgs() > 0);
+        case Op::GreaterEqual:
+            return Cell::ofLogical(compareArgs() >= 0);
+        case Op::Contains: {
+            const Cell a = arg(0);
+            return Cell::ofLogical(arg(1).view().find(a.view()) != std::string_view::npos);
+        }
+        case Op::Upper:
+            return mapCase(&upperCp1252);
+        case Op::Lower:
+            return mapCase(&lowerCp1252);
+        case Op::Str: {
+            char* out = ctx.bytes(static_cast<std::size_t>(in.str.length));
+            formatStr(arg(0).number, in.str.length, in.str.decimals, out);
+            return Cell::ofText({out, static_cast<std::size_t>(in.str.length)});
+        }
+        case Op::Val: {
+            const Cell a = arg(0);
+            return Cell::ofNumber(parseNumber(a.text, a.size));
+        }
+        case Op::Trim:
+            return Cell::ofText(trimRight(arg(0).view()));
+        case Op::LTrim:
+            return Cell::ofText(trimLeft(arg(0).view()));
+        case Op::AllTrim:
+            return Cell::ofText(trimLeft(trimRight(arg(0).view())));
+        case Op::Substr: {
+            const Cell s = arg(0);
+            const double start = arg(1).number;
+            const double count = argCount() == 3 ? arg(2).number : static_cast<double>(s.size);
+            return Cell::ofText(substrOf(s.view(), start, count));
+        }
+        case Op::Left: {
+            const Cell s = arg(0);
+            return Cell::ofText(leftOf(s.view(), arg(1).number));
+        }
+        case Op::Right: {
+            const Cell s = arg(0);
+            return Cell::ofText(rightOf(s.view(), arg(1).number));
+        }
+        case Op::Dtos: {
+            char* out = ctx.bytes(8);
+            writeDateText(arg(0).number, out);
+            return Cell::ofText({out, 8});
+        }
+        case Op::Ctod:
+            return Cell::ofNumber(ctodValue(arg(0).view()));
+        case Op::Date:
+            return Cell::ofNumber(julianToday());
+        case Op::Deleted:
+            return Cell::ofLogical(ctx.src.deleted());
+        case Op::RecNo:
+            return Cell::ofNumber(static_cast<double>(ctx.src.recNo()));
+        case Op::Iif:
+            return arg(arg(0).logical ? 1 : 2);
+    }
+    return Cell{};
+}
+
+Value evaluateConstant(const ExprNode& node, const RecordSource& src) {
+    return ExprProgram(node, src).evaluate(src);
+}
+
+}  // namespace xbase

@@ -1,0 +1,384 @@
+// The lazy iterators of a query relation and the choice among them.
+//
+// Design note. Invariants:
+//  1. Every source yields candidates in ascending (sort key, recno) order,
+//     never a record twice, except that a merge over several tags may yield
+//     one record once per tag; such copies are adjacent and QueryCursor drops
+//     them.
+//  2. A candidate is checked (QueryTable::matches) only when it is about to
+//     be handed out, so a record changed during the walk is judged as it is
+//     then, and the table's current record is the one handed out.
+//  3. Sources keep positions in tags only through CdxCursor, which finds its
+//     place again after the tag changes; collected lists are snapshots of
+//     record numbers, each still checked when handed out.
+//  4. Work before the first record is bounded by the merge budget (one seek
+//     per run) and, in a race, by the collection ratio: a query matching
+//     millions of records walks the delivery order and stops as soon as the
+//     caller stops asking.
+#include "xbase/query_cursor.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace xbase {
+
+namespace {
+
+bool before(const Candidate& a, const Candidate& b) {
+    const int c = a.sortKey.compare(b.sortKey);
+    return c < 0 || (c == 0 && a.recno < b.recno);
+}
+
+bool same(const Candidate& a, const Candidate& b) {
+    return a.recno == b.recno && a.sortKey == b.sortKey;
+}
+
+// The next key after every key that begins with prefix; false when none is.
+bool prefixSuccessor(std::string& prefix) {
+    while (!prefix.empty()) {
+        auto& last = reinterpret_cast<unsigned char&>(prefix.back());
+        if (last != 0xFF) {
+            ++last;
+            return true;
+        }
+        prefix.pop_back();
+    }
+    return false;
+}
+
+// The entries of one tag inside its ranges, in key order.
+class RangeScan {
+  public:
+    RangeScan(CdxTag& tag, const TagRanges& scan, const TagOrder& order)
+        : cursor_(tag), ranges_(scan.ranges), order_(order) {}
+
+    bool next() {
+        if (index_ >= ranges_.size()) return false;
+        bool valid = started_ ? cursor_.next() : cursor_.seekGE(ranges_[index_].lo);
+        started_ = true;
+        while (valid) {
+            const std::string_view key = cursor_.key();
+            if (keyBelow(key, ranges_[index_])) {
+                valid = cursor_.next();
+                continue;
+            }
+            if (!keyAbove(key, ranges_[index_])) return true;
+            if (++index_ >= ranges_.size()) return false;
+            if (keyBelow(key, ranges_[index_])) valid = cursor_.seekGE(ranges_[index_].lo);
+        }
+        index_ = ranges_.size();
+        return false;
+    }
+    std::uint32_t recno() const { return cursor_.recNo(); }
+    std::string sortKey() const { return entrySortKey(order_, cursor_.key()); }
+    const TagOrder& order() const { return order_; }
+
+  private:
+    CdxCursor cursor_;
+    const std::vector<KeyRange>& ranges_;
+    const TagOrder& order_;
+    std::size_t index_ = 0;
+    bool started_ = false;
+};
+
+// Candidates from a finished list, sorted on construction.
+class ListSource : public CandidateSource {
+  public:
+    explicit ListSource(std::vector<Candidate> list) : list_(std::move(list)) {
+        std::sort(list_.begin(), list_.end(), before);
+        list_.erase(std::unique(list_.begin(), list_.end(), same), list_.end());
+    }
+    bool next(Candidate& out) override {
+        if (index_ >= list_.size()) return false;
+        out = list_[index_++];
+        return true;
+    }
+
+  private:
+    std::vector<Candidate> list_;
+    std::size_t index_ = 0;
+};
+
+// Gathers the entries of a plan's ranges, up to a cap.
+class Collector {
+  public:
+    enum class State { Running, Done, GaveUp };
+
+    Collector(const std::vector<PlanTag>& tags, const QueryPlan& plan, const SortPlan& sort,
+              std::size_t cap)
+        : cap_(cap), sorted_(sort.sort != nullptr) {
+        for (const TagRanges& scan : plan.scans) {
+            const auto tag = static_cast<std::size_t>(scan.tag);
+            scans_.push_back(
+                std::make_unique<RangeScan>(*tags[tag].tag, scan, sort.tagOrders[tag]));
+        }
+    }
+
+    // Collects up to n more entries.
+    State step(std::size_t n) {
+        for (; n > 0 && state_ == State::Running; --n) {
+            if (current_ >= scans_.size()) {
+                state_ = State::Done;
+                break;
+            }
+            RangeScan& scan = *scans_[current_];
+            if (!scan.next()) {
+                ++current_;
+                continue;
+            }
+            if (keyed_.size() + unkeyed_.size() >= cap_) {
+                state_ = State::GaveUp;
+                keyed_ = {};
+                unkeyed_ = {};
+                scans_.clear();
+                break;
+            }
+            if (sorted_ && scan.order().from == TagOrder::SortKeyFrom::Nothing) {
+                unkeyed_.push_back(scan.recno());
+            } else {
+                keyed_.push_back({scan.sortKey(), scan.recno()});
+            }
+        }
+        return state_;
+    }
+
+    // The candidates after `after` (all when null), with the sort keys the
+    // index could not give read from the table.
+    std::vector<Candidate> take(QueryTable& table, const Candidate* after) {
+        std::vector<Candidate> list = std::move(keyed_);
+        for (std::uint32_t recno : unkeyed_)
+            list.push_back({table.sortKey(recno), recno});
+        if (after != nullptr) {
+            std::erase_if(list, [&](const Candidate& c) { return !before(*after, c); });
+        }
+        return list;
+    }
+
+  private:
+    std::size_t cap_;
+    bool sorted_;
+    std::vector<std::unique_ptr<RangeScan>> scans_;
+    std::size_t current_ = 0;
+    State state_ = State::Running;
+    std::vector<Candidate> keyed_;
+    std::vector<std::uint32_t> unkeyed_;
+};
+
+// Every record, in delivery order: the sort tag's entries, or record numbers.
+class WalkSource : public CandidateSource {
+  public:
+    WalkSource(QueryTable& table, CdxTag* sortTag) : table_(table) {
+        if (sortTag != nullptr) cursor_ = std::make_unique<CdxCursor>(*sortTag);
+    }
+    bool next(Candidate& out) override {
+        if (cursor_) {
+            const bool valid = started_ ? cursor_->next() : cursor_->first();
+            started_ = true;
+            if (!valid) return false;
+            out.sortKey.assign(cursor_->key());
+            out.recno = cursor_->recNo();
+            return true;
+        }
+        if (recno_ >= table_.recordCount()) return false;
+        out.recno = ++recno_;
+        return true;
+    }
+
+  private:
+    QueryTable& table_;
+    std::unique_ptr<CdxCursor> cursor_;
+    bool started_ = false;
+    std::uint32_t recno_ = 0;
+};
+
+// One run of a merge: the entries of a tag range that share their first
+// groupLength key bytes, already in delivery order.
+struct Run {
+    std::unique_ptr<CdxCursor> cursor;
+    std::string prefix;
+    const KeyRange* range = nullptr;
+    const TagOrder* order = nullptr;
+    Candidate head;
+
+    bool load() {
+        if (!cursor->valid()) return false;
+        const std::string_view key = cursor->key();
+        if (keyAbove(key, *range) || key.substr(0, prefix.size()) != prefix) return false;
+        head.sortKey = entrySortKey(*order, key);
+        head.recno = cursor->recNo();
+        return true;
+    }
+};
+
+class MergeSource : public CandidateSource {
+  public:
+    // Opens the runs of the plan; false when a tag's entries form no runs or
+    // the runs exceed budget.
+    bool open(const std::vector<PlanTag>& tags, const QueryPlan& plan, const SortPlan& sort,
+              std::size_t budget) {
+        for (const TagRanges& scan : plan.scans) {
+            const auto tagIndex = static_cast<std::size_t>(scan.tag);
+            const TagOrder& order = sort.tagOrders[tagIndex];
+            if (order.groupLength < 0) return false;
+            for (const KeyRange& range : scan.ranges) {
+                if (!openRuns(*tags[tagIndex].tag, range, order, budget)) return false;
+            }
+        }
+        std::make_heap(heap_.begin(), heap_.end(), later_);
+        return true;
+    }
+
+    bool next(Candidate& out) override {
+        if (heap_.empty()) return false;
+        std::pop_heap(heap_.begin(), heap_.end(), later_);
+        Run& run = *heap_.back();
+        out = run.head;
+        if (run.cursor->next() && run.load()) {
+            std::push_heap(heap_.begin(), heap_.end(), later_);
+        } else {
+            heap_.pop_back();
+        }
+        return true;
+    }
+
+  private:
+    bool openRuns(CdxTag& tag, const KeyRange& range, const TagOrder& order, std::size_t budget) {
+        const auto groupLength = static_cast<std::size_t>(order.groupLength);
+        std::string seekKey = range.lo;
+        while (true) {
+            auto cursor = std::make_unique<CdxCursor>(tag);
+            bool valid = cursor->seekGE(seekKey);
+            while (valid && keyBelow(cursor->key(), range))
+                valid = cursor->next();
+            if (!valid || keyAbove(cursor->key(), range)) return true;
+            if (runs_.size() >= budget) return false;
+            auto run = std::make_unique<Run>();
+            run->prefix.assign(cursor->key().substr(0, groupLength));
+            run->cursor = std::move(cursor);
+            run->range = &range;
+            run->order = &order;
+            run->load();
+            heap_.push_back(run.get());
+            runs_.push_back(std::move(run));
+            seekKey = runs_.back()->prefix;
+            if (groupLength == 0 || !prefixSuccessor(seekKey)) return true;
+        }
+    }
+
+    // Heap order: the run whose head comes first in delivery order on top.
+    struct Later {
+        bool operator()(const Run* a, const Run* b) const { return before(b->head, a->head); }
+    };
+
+    std::vector<std::unique_ptr<Run>> runs_;
+    std::vector<Run*> heap_;
+    Later later_;
+};
+
+// Walks the delivery order while collecting the plan's ranges on the side.
+class RaceSource : public CandidateSource {
+  public:
+    RaceSource(QueryTable& table, CdxTag* sortTag, std::unique_ptr<Collector> collector,
+               std::size_t ratio)
+        : table_(table), walk_(table, sortTag), collector_(std::move(collector)), ratio_(ratio) {}
+
+    bool next(Candidate& out) override {
+        if (list_) return list_->next(out);
+        if (collector_) {
+            const Collector::State state = collector_->step(ratio_);
+            if (state == Collector::State::Done) {
+                list_ = std::make_unique<ListSource>(
+                    collector_->take(table_, walked_ ? &lastWalked_ : nullptr));
+                collector_.reset();
+                return list_->next(out);
+            }
+            if (state == Collector::State::GaveUp) collector_.reset();
+        }
+        if (!walk_.next(out)) return false;
+        lastWalked_ = out;
+        walked_ = true;
+        return true;
+    }
+
+  private:
+    QueryTable& table_;
+    WalkSource walk_;
+    std::unique_ptr<Collector> collector_;
+    std::size_t ratio_;
+    std::unique_ptr<ListSource> list_;
+    Candidate lastWalked_;
+    bool walked_ = false;
+};
+
+class EmptySource : public CandidateSource {
+  public:
+    bool next(Candidate&) override { return false; }
+};
+
+}  // namespace
+
+QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, const QueryPlan& plan,
+                         const SortPlan& sort, CursorTuning tuning)
+    : table_(table) {
+    CdxTag* sortTag =
+        sort.sortTag >= 0 ? tags[static_cast<std::size_t>(sort.sortTag)].tag : nullptr;
+    const bool walkable = sort.sort == nullptr || sortTag != nullptr;
+    bool coversAll = !plan.optimized;
+    for (const TagRanges& scan : plan.scans) {
+        coversAll = coversAll || std::any_of(scan.ranges.begin(), scan.ranges.end(), wholeRange);
+    }
+
+    if (plan.optimized && plan.scans.empty()) {
+        strategy_ = Strategy::Empty;
+        source_ = std::make_unique<EmptySource>();
+        return;
+    }
+    if (coversAll && walkable) {
+        strategy_ = Strategy::Walk;
+        source_ = std::make_unique<WalkSource>(table, sortTag);
+        return;
+    }
+    if (plan.optimized) {
+        auto merge = std::make_unique<MergeSource>();
+        if (merge->open(tags, plan, sort, tuning.mergeBudget)) {
+            strategy_ = Strategy::Merge;
+            source_ = std::move(merge);
+            return;
+        }
+    }
+    strategy_ = walkable ? Strategy::Race : Strategy::Collect;
+    if (walkable) {
+        source_ = std::make_unique<RaceSource>(
+            table, sortTag, std::make_unique<Collector>(tags, plan, sort, tuning.collectCap),
+            tuning.collectRatio);
+        return;
+    }
+    std::vector<Candidate> list;
+    if (plan.optimized) {
+        Collector collector(tags, plan, sort, SIZE_MAX);
+        while (collector.step(4096) == Collector::State::Running) {
+        }
+        list = collector.take(table, nullptr);
+    } else {
+        const std::uint32_t count = table.recordCount();
+        list.reserve(count);
+        for (std::uint32_t recno = 1; recno <= count; ++recno) {
+            list.push_back({table.sortKey(recno), recno});
+        }
+    }
+    source_ = std::make_unique<ListSource>(std::move(list));
+}
+
+QueryCursor::~QueryCursor() = default;
+
+std::uint32_t QueryCursor::next() {
+    Candidate candidate;
+    while (source_->next(candidate)) {
+        if (same(candidate, previous_)) continue;
+        previous_ = candidate;
+        if (table_.matches(candidate.recno)) return candidate.recno;
+    }
+    return 0;
+}
+
+}  // namespace xbase

@@ -1,0 +1,39 @@
+// Query relations: the records of one table that satisfy a query expression,
+// in the order of a sort expression, handed out one at a time and answered
+// from the table's tags wherever a comparison allows it.
+#pragma once
+
+#include "xbase/data4.h"
+
+namespace xbase {
+
+// A query relation on one table. The program holds it only by pointer.
+struct Relate4;
+
+// A relation on table (which must stay open while the relation lives);
+// nullptr when table is null or memory runs out.
+Relate4* relate4init(Data4* table);
+// Sets the query, a logical expression over the table's fields; null or empty
+// text means every record. An expression that does not parse or is not
+// logical gives its error code (reported) and leaves no query that matches.
+short relate4querySet(Relate4* relation, const char* expression);
+// Sets the delivery order: ascending values of expression, ties by record
+// number; null or empty text means record-number order.
+short relate4sortSet(Relate4* relation, const char* expression);
+// Non-zero when the table's tags serve the whole query (no scan of every
+// record is needed to find the candidates).
+short relate4optimizeable(Relate4* relation);
+// Non-zero flag: relate4skip may also move backwards.
+short relate4skipEnableVB(Relate4* relation, short flag);
+// Moves to the first matching record and makes it the table's current
+// record: 0, or rc::kEof when none matches (the table then stands at end of
+// file), or an error code.
+short relate4top(Relate4* relation);
+// Moves n matching records forwards (or backwards, when enabled): 0 while on
+// a matching record; rc::kEof past the last, rc::kBof before the first (the
+// first record stays current).
+short relate4skip(Relate4* relation, long n);
+// Releases the relation; a non-zero closeFiles also closes its table.
+short relate4freeVB(Relate4* relation, short closeFiles);
+
+}  // namespace xbase

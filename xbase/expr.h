@@ -7,6 +7,27 @@
 // parentheses, and the functions UPPER LOWER STR VAL TRIM RTRIM LTRIM ALLTRIM
 // SUBSTR LEFT RIGHT DTOS CTOD DATE DELETED RECNO IIF. Character `=` is the
 // non-exact rule: true when the left side begins with the right side.
+//
+// Rules of this implementation:
+// - Character comparisons are byte-wise unsigned with the shorter side padded
+//   with blanks. `a = b` holds when a begins with b (an empty b matches all;
+//   a shorter a must be followed in b by blanks only); `<>` `#` `!=` negate
+//   it. `a == b` is equality with trailing blanks ignored on both sides, so
+//   that `==`, `<` and `>` agree with each other and with the order of
+//   blank-padded character keys. `a $ b`: b contains a (an empty a is
+//   contained in everything).
+// - Numbers are doubles; x / 0 gives 0, so no key is ever infinite or NaN.
+//   Dates are Julian day numbers (0 for the empty date, which sorts first);
+//   D + N, D - N give dates, D - D a number of days.
+// - Widths known at parse time: a C field its length, a memo field 0
+//   (variable; not indexable), UPPER/LOWER/TRIM/LTRIM/ALLTRIM the argument's
+//   width, STR its length (which must be constant), SUBSTR/LEFT/RIGHT the
+//   constant length or what the argument leaves, IIF the wider branch.
+//   Actual results may be shorter; keys are padded to the width.
+// - Constant subtrees are folded at parse time into Constant nodes (`-5`,
+//   `'A' + 'B'`); DATE(), RECNO() and DELETED() are never folded.
+// - Limits: text of at most 64 KiB, trees at most 200 nodes deep; beyond
+//   them compile() refuses with rc::kExprSyntax.
 #pragma once
 
 #include <memory>
@@ -59,6 +80,7 @@ struct ExprNode {
     int width = 0;                        // Character: result width in bytes
     std::string op;                       // Function: upper-case name; Unary/Binary: the operator
                                           // (".AND.", ".OR.", ".NOT.", "=", "==", "<>", "<", ...)
+                                          // in one spelling: # and != are "<>", ! is ".NOT."
     int fieldIndex = -1;                  // Field
     Value constant;                       // Constant
     std::vector<std::unique_ptr<ExprNode>> args;  // operands or arguments, left to right
@@ -68,16 +90,19 @@ struct ExprNode {
 class Expression {
   public:
     // Parses text against the fields of src. On failure returns nullptr and
-    // sets error to rc::kExprSyntax or rc::kExprType (or rc::kFieldName).
+    // sets error to rc::kExprSyntax or rc::kExprType (or rc::kFieldName, or
+    // rc::kMemory when an allocation fails); on success error is 0.
     static std::unique_ptr<Expression> compile(std::string_view text, const RecordSource& src,
                                                short& error);
 
     ValueType type() const { return root_->type; }
-    // Character: the result width; Numeric and Date: 8 (the index key width).
+    // Character: the result width; Numeric and Date: 8 (the index key width); Logical: 1.
     int width() const;
     const ExprNode& root() const { return *root_; }
     const std::string& source() const { return source_; }
 
+    // src must have the field list the expression was compiled against. Only
+    // an allocation failure (std::bad_alloc) can escape.
     Value evaluate(const RecordSource& src) const;
     // The index key of the current record: see encodeKey().
     std::string key(const RecordSource& src) const;

@@ -13,7 +13,8 @@
 //  2. Everything taken from the arena during one evaluate() is released when
 //     it returns; only the returned Value owns memory.
 //  3. Evaluation recurses along the tree, at most kMaxExprDepth deep.
-//  4. .AND., .OR. and IIF evaluate only the operands they need.
+//  4. .AND., .OR. and IIF evaluate only the operands they need; a chain of
+//     one logical operator is one instruction with a list of operands.
 #include "xbase/expr_eval.h"
 
 #include <cstring>
@@ -178,6 +179,8 @@ struct ExprProgram::Instr {
     ValueType type = ValueType::Logical;     // of the result
     ValueType operand = ValueType::Logical;  // of the first argument
     int args[3] = {-1, -1, -1};
+    int listBegin = 0;  // And, Or: the operands are lists_[listBegin, listBegin + listSize)
+    int listSize = 0;
     int field = -1;
     int slot = -1;  // cache slot, when more than one parent uses the result
     StrFormat str{0, 0};
@@ -209,11 +212,31 @@ struct ExprProgram::Context {
 struct ExprProgram::Builder {
     const RecordSource& src;
     std::vector<Instr>& code;
+    std::vector<int>& lists;
     std::unordered_map<std::string, int> ids;  // structural key -> instruction
+
+    // The operands of a chain of one logical operator, left to right:
+    // a .OR. b .OR. c is one Or of three operands.
+    void gatherOperands(const ExprNode& node, const std::string& op, std::vector<int>& out) {
+        if (node.kind != ExprNode::Kind::Binary || node.op != op) {
+            out.push_back(emit(node));
+            return;
+        }
+        for (const auto& arg : node.args)
+            gatherOperands(*arg, op, out);
+    }
 
     int emit(const ExprNode& node) {
         Instr in;
         in.type = node.type;
+        if (node.kind == ExprNode::Kind::Binary && (node.op == ".AND." || node.op == ".OR.")) {
+            std::vector<int> operands;
+            gatherOperands(node, node.op, operands);
+            in.op = node.op == ".AND." ? Op::And : Op::Or;
+            in.listBegin = static_cast<int>(lists.size());
+            in.listSize = static_cast<int>(operands.size());
+            return intern(std::move(in), operands);
+        }
         for (std::size_t i = 0; i < node.args.size() && i < 3; ++i)
             in.args[i] = emit(*node.args[i]);
         if (!node.args.empty()) in.operand = node.args[0]->type;
@@ -237,10 +260,11 @@ struct ExprProgram::Builder {
                 if (in.op == Op::Str) in.str = strFormat(node);
                 break;
         }
-        return intern(std::move(in));
+        return intern(std::move(in), {});
     }
 
-    int intern(Instr in) {
+    // The instruction's index, shared with an identical one made before.
+    int intern(Instr in, const std::vector<int>& operands) {
         std::string key;
         auto put = [&key](const void* p, std::size_t n) {
             key.append(static_cast<const char*>(p), n);
@@ -252,15 +276,19 @@ struct ExprProgram::Builder {
         put(&in.str, sizeof in.str);
         put(&in.constant.number, sizeof in.constant.number);
         put(&in.constant.logical, sizeof in.constant.logical);
+        put(operands.data(), operands.size() * sizeof(int));
         key += in.constant.text;
         auto [it, added] = ids.try_emplace(std::move(key), static_cast<int>(code.size()));
-        if (added) code.push_back(std::move(in));
+        if (added) {
+            code.push_back(std::move(in));
+            lists.insert(lists.end(), operands.begin(), operands.end());
+        }
         return it->second;
     }
 };
 
 ExprProgram::ExprProgram(const ExprNode& root, const RecordSource& src) {
-    Builder builder{src, code_, {}};
+    Builder builder{src, code_, lists_, {}};
     root_ = builder.emit(root);
     // Results that more than one parent reads are cached (but not those that
     // cost nothing to produce again).
@@ -268,6 +296,8 @@ ExprProgram::ExprProgram(const ExprNode& root, const RecordSource& src) {
     for (const Instr& in : code_)
         for (int arg : in.args)
             if (arg >= 0) ++parents[static_cast<std::size_t>(arg)];
+    for (int operand : lists_)
+        ++parents[static_cast<std::size_t>(operand)];
     for (std::size_t i = 0; i < code_.size(); ++i) {
         const Op op = code_[i].op;
         const bool cheap = op == Op::Constant || op == Op::FieldChar;
@@ -312,6 +342,10 @@ Value ExprProgram::evaluate(const RecordSource& src) const {
 
 ExprProgram::Cell ExprProgram::run(int index, Context& ctx) const {
     const Instr& in = code_[static_cast<std::size_t>(index)];
+    if (in.op == Op::Constant) {  // the commonest leaf, without a call
+        const Value& k = in.constant;
+        return Cell{k.text.data(), k.text.size(), k.number, k.logical};
+    }
     if (in.slot < 0) return compute(in, ctx);
     const auto slot = static_cast<std::size_t>(in.slot);
     if (!ctx.cached[slot]) {
@@ -369,10 +403,8 @@ ExprProgram::Cell ExprProgram::compute(const Instr& in, Context& ctx) const {
             const char c = b.empty() ? ' ' : b[0];
             return Cell::ofLogical(c == 'T' || c == 't' || c == 'Y' || c == 'y');
         }
-        case Op::Constant: {
-            const Value& k = in.constant;
-            return Cell{k.text.data(), k.text.size(), k.number, k.logical};
-        }
+        case Op::Constant:
+            break;  // run() answers constants itself
         case Op::Concat:
         case Op::ConcatTrim: {
             const Cell a = arg(0);
@@ -400,9 +432,14 @@ ExprProgram::Cell ExprProgram::compute(const Instr& in, Context& ctx) const {
         case Op::Not:
             return Cell::ofLogical(!arg(0).logical);
         case Op::And:
-            return Cell::ofLogical(arg(0).logical && arg(1).logical);
-        case Op::Or:
-            return Cell::ofLogical(arg(0).logical || arg(1).logical);
+        case Op::Or: {
+            // Left to right, stopping at the first operand that decides.
+            const bool decider = in.op == Op::Or;
+            const int* operand = lists_.data() + in.listBegin;
+            for (int i = 0; i < in.listSize; ++i)
+                if (run(operand[i], ctx).logical == decider) return Cell::ofLogical(decider);
+            return Cell::ofLogical(!decider);
+        }
         case Op::Equal:
             return Cell::ofLogical(equalArgs());
         case Op::NotEqual:

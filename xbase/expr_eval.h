@@ -32,6 +32,7 @@ class ExprProgram {
     Cell compute(const Instr& in, Context& ctx) const;
 
     std::vector<Instr> code_;
+    std::vector<int> lists_;  // operand lists of the And and Or instructions
     int root_ = 0;
     int cacheSlots_ = 0;
 };

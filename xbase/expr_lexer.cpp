@@ -49,7 +49,9 @@ Token Lexer::next() {
         std::size_t e = b;
         while (e < text_.size() && isDigit(text_[e]))
             ++e;
-        if (e < text_.size() && text_[e] == '.') {
+        // A point followed by a letter starts .AND. or the like: 1.AND.x is 1 .AND. x.
+        const bool dotWordNext = e + 1 < text_.size() && isNameStart(text_[e + 1]);
+        if (e < text_.size() && text_[e] == '.' && !dotWordNext) {
             ++e;
             while (e < text_.size() && isDigit(text_[e]))
                 ++e;

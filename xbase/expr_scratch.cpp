@@ -25,6 +25,7 @@ void* ScratchArena::allocate(std::size_t n) {
     if (current_ == blocks_.size()) {
         const std::size_t size = std::max(n, kBlockSize);
         blocks_.push_back(Block{std::make_unique<unsigned char[]>(size), size});
+        oversized_ = oversized_ || size > kBlockSize;
         used_ = 0;
     }
     void* p = blocks_[current_].data.get() + used_;
@@ -37,10 +38,13 @@ void ScratchArena::release(Mark m) {
     used_ = m.used;
     // Blocks after the mark's (and the mark's own when it is unused) are free
     // now; give back the oversized ones.
+    if (!oversized_) return;
     const std::size_t firstFree = std::min(current_ + (used_ > 0 ? 1 : 0), blocks_.size());
     blocks_.erase(std::remove_if(blocks_.begin() + static_cast<std::ptrdiff_t>(firstFree),
                                  blocks_.end(), [](const Block& b) { return b.size > kBlockSize; }),
                   blocks_.end());
+    oversized_ = std::any_of(blocks_.begin(), blocks_.end(),
+                             [](const Block& b) { return b.size > kBlockSize; });
 }
 
 ScratchArena& ScratchArena::local() {

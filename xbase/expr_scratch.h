@@ -38,6 +38,7 @@ class ScratchArena {
     std::vector<Block> blocks_;
     std::size_t current_ = 0;  // block being filled; == blocks_.size() when none
     std::size_t used_ = 0;     // bytes used in blocks_[current_]
+    bool oversized_ = false;   // some block is larger than the standard size
 };
 
 // Releases on scope exit what was allocated from the thread's arena after its start.

@@ -84,6 +84,7 @@ TEST_F(ExprQuery, Precedence) {
     EXPECT_FALSE(holds(".NOT. .T. .AND. .T."));    // .NOT. before .AND.
     EXPECT_TRUE(holds(".NOT. 1 = 2"));             // comparisons before .NOT.
     EXPECT_TRUE(holds("!Order = 4 .and. items = 5"));
+    EXPECT_TRUE(holds("Items=5.AND.Order=3.OR..F."));  // no blanks needed around .AND.
     EXPECT_EQ(number("2 + 3 * 4"), 14);
     EXPECT_EQ(number("(2 + 3) * 4"), 20);
     EXPECT_EQ(number("10 - 4 - 3"), 3);  // left to right

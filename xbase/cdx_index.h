@@ -27,7 +27,7 @@ struct CdxTagSpec {
 };
 
 class CdxTag {
-public:
+  public:
     CdxTag(const CdxTag&) = delete;
     CdxTag& operator=(const CdxTag&) = delete;
     ~CdxTag();
@@ -44,6 +44,10 @@ public:
     char filler() const;
 
     // key is exactly keyLength() bytes. Each (key, recno) pair is unique in a tag.
+    // In a unique tag that holds the key for another record, insert changes
+    // nothing and returns rc::kUnique. Inserting a pair that is there, or
+    // removing one that is not, changes nothing and succeeds. A read-only
+    // file gives rc::kWrite, a key of the wrong length rc::kParameter.
     short insert(std::string_view key, std::uint32_t recno);
     short remove(std::string_view key, std::uint32_t recno);
     // Replaces the whole tree with these entries (any order), built bottom-up.
@@ -52,7 +56,7 @@ public:
     // Bumped by every insert, remove and rebuild; cursors use it to notice change.
     std::uint64_t changeCount() const;
 
-private:
+  private:
     friend class CdxFile;
     friend class CdxCursor;
     CdxTag() = default;
@@ -63,7 +67,7 @@ private:
 // A position in one tag, in ascending (key, recno) order. A cursor survives
 // changes to its tag: it remembers its entry and finds its place again.
 class CdxCursor {
-public:
+  public:
     explicit CdxCursor(CdxTag& tag);
     ~CdxCursor();
     CdxCursor(const CdxCursor&) = delete;
@@ -80,14 +84,17 @@ public:
     bool valid() const;
     std::string_view key() const;
     std::uint32_t recNo() const;
+    // rc::kIndex (or rc::kRead) when the last move stopped at a damaged or
+    // unreadable page rather than at the end; 0 otherwise.
+    short error() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
 class CdxFile {
-public:
+  public:
     // Opens and checks an existing file; nullptr with error rc::kOpen or rc::kIndex.
     static std::unique_ptr<CdxFile> open(const std::string& path, OpenMode mode, short& error);
     // Creates an empty compound index (a directory with no tags).
@@ -121,7 +128,7 @@ public:
     std::uint64_t pagesRead() const;
     File& file();
 
-private:
+  private:
     CdxFile() = default;
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -1,0 +1,176 @@
+// The bytes our CDX writer puts on disk: the worked one-leaf example, file and
+// tag headers, leaf widths, numeric keys, and trees an independent reader
+// walks without finding a broken rule.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/xbase/cdx_test_support.h"
+#include "xbase/cdx_index.h"
+#include "xbase/expr.h"
+#include "xbase/return_codes.h"
+
+namespace {
+
+using cdxtest::TagReader;
+using cdxtest::TempDir;
+using xbase::CdxFile;
+using xbase::CdxTag;
+using xbase::CdxTagSpec;
+
+CdxTagSpec spec(const std::string& name, int keyLength, char filler = ' ', bool unique = false) {
+    CdxTagSpec s;
+    s.name = name;
+    s.keyExpr = name;
+    s.keyLength = keyLength;
+    s.filler = filler;
+    s.unique = unique;
+    return s;
+}
+
+std::string padded(const std::string& text, std::size_t length) {
+    std::string s = text;
+    s.resize(length, ' ');
+    return s;
+}
+
+TEST(CdxFormat, WorkedExampleByteForByte) {
+    TempDir dir;
+    short error = 0;
+    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    ASSERT_TRUE(cdx) << error;
+    CdxTag* tag = cdx->addTag(spec("NAME", 10), error);
+    ASSERT_TRUE(tag) << error;
+    ASSERT_EQ(tag->insert(padded("ALPINE", 10), 1), 0);
+    ASSERT_EQ(tag->insert(padded("ALPHA", 10), 2), 0);
+    ASSERT_EQ(tag->insert(padded("BETA", 10), 3), 0);
+    ASSERT_EQ(cdx->flush(3, false), 0);
+    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
+    ASSERT_EQ(file.size(), 3072u);
+
+    std::vector<unsigned char> leaf(512, 0);
+    const unsigned char head[] = {0x03, 0x00, 0x03, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                  0xFF, 0xD3, 0x01, 0xFF, 0xFF, 0x00, 0x00, 0x0F, 0x0F, 0x10, 0x04,
+                                  0x04, 0x03, 0x02, 0x00, 0x50, 0x01, 0x00, 0x43, 0x03, 0x00, 0x60};
+    std::memcpy(leaf.data(), head, sizeof head);
+    std::memcpy(leaf.data() + 500, "BETAINEALPHA", 12);
+    EXPECT_EQ(std::vector<unsigned char>(file.begin() + 2560, file.end()), leaf);
+
+    // Directory header: root 1024, key length 10, options 0xE0, empty expressions.
+    EXPECT_EQ(file[0] | (file[1] << 8), 1024);
+    EXPECT_EQ(file[12], 10);
+    EXPECT_EQ(file[14], 0xE0);
+    EXPECT_EQ(file[15], 1);
+    EXPECT_EQ(file[504] | file[510], 1);  // FOR start and key length: 1 each (just the 0x00)
+    // Tag header at 1536: root 2560, options 0x60, expression pool "NAME\0\0".
+    EXPECT_EQ(file[1536 + 1] << 8 | file[1536], 2560);
+    EXPECT_EQ(file[1536 + 14], 0x60);
+    EXPECT_EQ(file[1536 + 504], 5);
+    EXPECT_EQ(file[1536 + 506], 1);
+    EXPECT_EQ(file[1536 + 510], 5);
+    EXPECT_EQ(std::memcmp(file.data() + 2048, "NAME\0\0", 6), 0);
+    // The directory names the tag with its header offset.
+    auto names = cdxtest::directory(file, true);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0], (std::pair<std::string, std::uint32_t>{"NAME", 1536}));
+}
+
+TEST(CdxFormat, HeaderOptionsAndExpressions) {
+    TempDir dir;
+    short error = 0;
+    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    CdxTagSpec s = spec("Uniq", 6, ' ', true);
+    s.keyExpr = "UPPER(Name)";
+    s.forExpr = ".NOT. DELETED()";
+    ASSERT_TRUE(cdx->addTag(s, error));
+    ASSERT_EQ(cdx->addTag(spec("UNIQ", 6), error), nullptr);  // the name is taken
+    EXPECT_EQ(error, xbase::rc::kParameter);
+    EXPECT_EQ(cdx->addTag(spec("BAD NAME", 6), error), nullptr);
+    EXPECT_EQ(cdx->addTag(spec("LONG", 241), error), nullptr);
+    ASSERT_EQ(cdx->flush(0, false), 0);
+    cdx.reset();
+
+    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
+    EXPECT_EQ(file[1536 + 14], 0x69);  // compound, compact, unique, FOR
+    auto reopened = CdxFile::open(dir.file("t.cdx"), xbase::OpenMode::ReadOnly, error);
+    ASSERT_TRUE(reopened) << error;
+    CdxTag* tag = reopened->tag("uniq");
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->name(), "UNIQ");
+    EXPECT_EQ(tag->keyExpr(), "UPPER(Name)");
+    EXPECT_EQ(tag->forExpr(), ".NOT. DELETED()");
+    EXPECT_EQ(tag->keyLength(), 6);
+    EXPECT_TRUE(tag->unique());
+    EXPECT_FALSE(tag->descending());
+}
+
+TEST(CdxFormat, LeafWidensForLargeRecordNumbers) {
+    TempDir dir;
+    short error = 0;
+    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    CdxTag* tag = cdx->addTag(spec("K", 10), error);
+    ASSERT_EQ(tag->insert(padded("A", 10), 1), 0);
+    ASSERT_EQ(tag->insert(padded("B", 10), 65535), 0);
+    ASSERT_EQ(cdx->flush(2, false), 0);
+    EXPECT_EQ(cdxtest::readFile(dir.file("t.cdx"))[2560 + 23], 3);
+    ASSERT_EQ(tag->insert(padded("C", 10), 65536), 0);
+    ASSERT_EQ(tag->insert(padded("D", 10), 20'000'000), 0);
+    ASSERT_EQ(cdx->flush(4, false), 0);
+    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
+    EXPECT_EQ(file[2560 + 23], 5);   // 24 record bits are not enough for 20,000,000
+    EXPECT_EQ(file[2560 + 20], 32);  // 40 bits minus 2 x 4
+    cdxtest::TagReport report = TagReader(file, ' ', true).read(1536);
+    EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+    ASSERT_EQ(report.entries.size(), 4u);
+    EXPECT_EQ(report.entries[3].recno, 20'000'000u);
+}
+
+TEST(CdxFormat, NumericKeysSortAndCompressWithZeroFiller) {
+    TempDir dir;
+    short error = 0;
+    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    CdxTag* tag = cdx->addTag(spec("ITEMS", 8, '\0'), error);
+    const double values[] = {12.5, -2.0, 0.0, 100.0, -1.0, 0.5, 1.0, 2.0};
+    std::uint32_t recno = 1;
+    for (double v : values)
+        ASSERT_EQ(tag->insert(xbase::numericKey(v), recno++), 0);
+    ASSERT_EQ(cdx->flush(8, false), 0);
+    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
+    cdxtest::TagReport report = TagReader(file, '\0', true).read(1536);
+    EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+    std::vector<double> decoded;
+    for (const auto& e : report.entries)
+        decoded.push_back(xbase::decodeNumericKey(e.key));
+    EXPECT_EQ(decoded, (std::vector<double>{-2.0, -1.0, 0.0, 0.5, 1.0, 2.0, 12.5, 100.0}));
+    // 0.0 is 80 00.. : the fragment of the third key is one byte, trail 7.
+    EXPECT_EQ(report.entries[2].key, std::string("\x80\0\0\0\0\0\0\0", 8));
+}
+
+TEST(CdxFormat, DeepTreesFollowEveryRule) {
+    // 240-byte keys: two entries per interior page, so the tree grows many levels.
+    TempDir dir;
+    short error = 0;
+    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    CdxTag* tag = cdx->addTag(spec("WIDE", 240), error);
+    std::vector<cdxtest::Entry> expected;
+    for (std::uint32_t i = 0; i < 300; ++i) {
+        std::uint32_t scrambled = (i * 7919u) % 300u;
+        std::string key = "K" + std::to_string(scrambled * 13) + std::string(150, 'x') +
+                          std::to_string(scrambled);
+        key.resize(240, ' ');
+        ASSERT_EQ(tag->insert(key, scrambled + 1), 0);
+        expected.push_back({key, scrambled + 1});
+    }
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(cdx->flush(300, false), 0);
+    cdxtest::TagReport report =
+        TagReader(cdxtest::readFile(dir.file("t.cdx")), ' ', true).read(1536);
+    EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+    EXPECT_EQ(report.entries, expected);
+    EXPECT_GE(report.depth, 6);
+}
+
+}  // namespace

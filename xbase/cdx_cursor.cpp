@@ -1,0 +1,132 @@
+// CdxCursor: a position in one tag that survives changes to the tag.
+//
+// The cursor keeps a copy of its entry (key, recno) and the leaf it came
+// from. While the tag's change count is what it was at the last move, the
+// leaf is still the tag's truth and next()/prev() step within it or along
+// the sibling links. After any change the cursor first finds its entry again
+// (or the first entry after it, if its entry was removed) and moves from
+// there. Moves allocate nothing: the key copy keeps its capacity.
+#include <algorithm>
+#include <cstring>
+
+#include "xbase/cdx_tag_impl.h"
+#include "xbase/return_codes.h"
+
+namespace xbase {
+
+struct CdxCursor::Impl {
+    explicit Impl(CdxTag::Impl& t) : tag(t) { key.reserve(cdx::kMaxKeyLength); }
+
+    // Takes the outcome of a tree move as the cursor's new state.
+    bool settle(short e, bool found) {
+        error = e;
+        valid = e == rc::kSuccess && found;
+        if (valid) {
+            key.assign(reinterpret_cast<const char*>(pos.leaf->key(pos.index)),
+                       static_cast<std::size_t>(tag.tree.keyLength()));
+            recno = pos.leaf->recno(pos.index);
+        } else {
+            pos.leaf.reset();
+        }
+        seenChange = tag.changeCount;
+        tag.file.afterRead();
+        return valid;
+    }
+
+    bool seek(std::uint64_t rec) {
+        bool found = false;
+        short e = tag.tree.seek(target, rec, pos, found);
+        return settle(e, found);
+    }
+
+    bool move(int dir) {
+        if (!valid) return false;
+        bool found = false;
+        if (tag.changeCount != seenChange) {
+            // Find the remembered entry again, or the first one after it.
+            const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+            short e = tag.tree.seek(k, recno, pos, found);
+            if (e != rc::kSuccess) return settle(e, false);
+            if (!found) {
+                if (dir > 0) return settle(rc::kSuccess, false);
+                e = tag.tree.last(pos, found);
+                return settle(e, found);
+            }
+            const bool same =
+                cdx::compareEntry(pos.leaf->key(pos.index), pos.leaf->recno(pos.index), k, recno,
+                                  tag.tree.keyLength()) == 0;
+            if (!same && dir > 0) return settle(rc::kSuccess, true);  // the successor
+        }
+        short e = tag.tree.step(pos, dir, found);
+        return settle(e, found);
+    }
+
+    CdxTag::Impl& tag;
+    cdx::LeafPos pos;
+    bool valid = false;
+    std::string key;
+    std::uint32_t recno = 0;
+    std::uint64_t seenChange = 0;
+    short error = rc::kSuccess;
+    unsigned char target[cdx::kMaxKeyLength] = {};
+};
+
+CdxCursor::CdxCursor(CdxTag& tag) : impl_(std::make_unique<Impl>(*tag.impl_)) {}
+
+CdxCursor::~CdxCursor() = default;
+
+bool CdxCursor::first() {
+    bool found = false;
+    short e = impl_->tag.tree.first(impl_->pos, found);
+    return impl_->settle(e, found);
+}
+
+bool CdxCursor::last() {
+    bool found = false;
+    short e = impl_->tag.tree.last(impl_->pos, found);
+    return impl_->settle(e, found);
+}
+
+bool CdxCursor::next() {
+    return impl_->move(1);
+}
+
+bool CdxCursor::prev() {
+    return impl_->move(-1);
+}
+
+bool CdxCursor::seekGE(std::string_view prefix) {
+    const auto length = static_cast<std::size_t>(impl_->tag.tree.keyLength());
+    const std::size_t n = std::min(prefix.size(), length);
+    std::memcpy(impl_->target, prefix.data(), n);
+    std::memset(impl_->target + n, 0, length - n);
+    // A prefix longer than the key: keys equal to its first bytes are shorter,
+    // so smaller; the search starts after all of them.
+    return impl_->seek(prefix.size() > length ? std::uint64_t{1} << 32 : 0);
+}
+
+bool CdxCursor::seekEntry(std::string_view key, std::uint32_t recno) {
+    const auto length = static_cast<std::size_t>(impl_->tag.tree.keyLength());
+    const std::size_t n = std::min(key.size(), length);
+    std::memcpy(impl_->target, key.data(), n);
+    std::memset(impl_->target + n, 0, length - n);
+    return impl_->seek(recno);
+}
+
+bool CdxCursor::valid() const {
+    return impl_->valid;
+}
+
+std::string_view CdxCursor::key() const {
+    return impl_->valid ? std::string_view(impl_->key) : std::string_view();
+}
+
+std::uint32_t CdxCursor::recNo() const {
+    return impl_->valid ? impl_->recno : 0;
+}
+
+short CdxCursor::error() const {
+    return impl_->error;
+}
+
+}  // namespace xbase

@@ -1,0 +1,243 @@
+// Compact leaf pages: decoding into whole keys, size bookkeeping for inserts
+// and splits, and encoding with the widths and counts compatible writers use.
+#include "xbase/cdx_leaf.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace xbase::cdx {
+
+LeafWidths leafWidths(int keyLength, std::uint32_t maxRecno) {
+    LeafWidths w;
+    w.dupBits = std::bit_width(static_cast<unsigned>(keyLength));
+    int need = std::bit_width(maxRecno);
+    w.entryBytes = 3;
+    while (8 * w.entryBytes - 2 * w.dupBits < need)
+        ++w.entryBytes;
+    // The record mask field holds 32 bits; any surplus widens the trailing count.
+    w.recBits = std::min(32, 8 * w.entryBytes - 2 * w.dupBits);
+    w.trailBits = 8 * w.entryBytes - w.recBits - w.dupBits;
+    return w;
+}
+
+LeafNode::LeafNode(int keyLength, char filler) : keyLength_(keyLength), filler_(filler) {}
+
+int LeafNode::lowerBound(const unsigned char* k, std::uint64_t rec) const {
+    int lo = 0;
+    int hi = size();
+    while (lo < hi) {
+        int mid = lo + (hi - lo) / 2;
+        if (compareEntry(key(mid), recno(mid), k, rec, keyLength_) < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    return lo;
+}
+
+int LeafNode::trailOf(const unsigned char* k) const {
+    int t = 0;
+    const auto fill = static_cast<unsigned char>(filler_);
+    while (t < keyLength_ && k[keyLength_ - 1 - t] == fill)
+        ++t;
+    return t;
+}
+
+int LeafNode::dupCount(const unsigned char* prev, int prevTrail, const unsigned char* k,
+                       int trail) const {
+    // The shared prefix never reaches into the trailing filler of either key.
+    int cap = keyLength_ - std::max(prevTrail, trail);
+    int dup = 0;
+    while (dup < cap && prev[dup] == k[dup])
+        ++dup;
+    return dup;
+}
+
+int LeafNode::fragmentAfter(const unsigned char* prev, const unsigned char* k) const {
+    int trail = trailOf(k);
+    if (prev == nullptr) return keyLength_ - trail;
+    return keyLength_ - dupCount(prev, trailOf(prev), k, trail) - trail;
+}
+
+int LeafNode::usedBytes() const {
+    return size() * leafWidths(keyLength_, maxRecno_).entryBytes + fragBytes_;
+}
+
+void LeafNode::insert(int pos, const unsigned char* k, std::uint32_t rec) {
+    const unsigned char* prev = pos > 0 ? key(pos - 1) : nullptr;
+    int delta = fragmentAfter(prev, k);
+    if (pos < size()) delta += fragmentAfter(k, key(pos)) - fragmentAfter(prev, key(pos));
+    auto at = static_cast<std::ptrdiff_t>(pos) * keyLength_;
+    keys_.insert(keys_.begin() + at, k, k + keyLength_);
+    recnos_.insert(recnos_.begin() + pos, rec);
+    fragBytes_ += delta;
+    maxRecno_ = std::max(maxRecno_, rec);
+}
+
+void LeafNode::erase(int pos) {
+    const unsigned char* prev = pos > 0 ? key(pos - 1) : nullptr;
+    int delta = -fragmentAfter(prev, key(pos));
+    if (pos + 1 < size()) {
+        delta += fragmentAfter(prev, key(pos + 1)) - fragmentAfter(key(pos), key(pos + 1));
+    }
+    std::uint32_t rec = recno(pos);
+    auto at = static_cast<std::ptrdiff_t>(pos) * keyLength_;
+    keys_.erase(keys_.begin() + at, keys_.begin() + at + keyLength_);
+    recnos_.erase(recnos_.begin() + pos);
+    fragBytes_ += delta;
+    if (rec == maxRecno_) {
+        maxRecno_ = recnos_.empty() ? 0 : *std::max_element(recnos_.begin(), recnos_.end());
+    }
+}
+
+void LeafNode::assignRange(const LeafNode& src, int begin, int end) {
+    keys_.assign(src.key(begin),
+                 src.key(begin) + static_cast<std::ptrdiff_t>(end - begin) * keyLength_);
+    recnos_.assign(src.recnos_.begin() + begin, src.recnos_.begin() + end);
+    recount();
+}
+
+void LeafNode::truncate(int n) {
+    keys_.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(keyLength_));
+    recnos_.resize(static_cast<std::size_t>(n));
+    recount();
+}
+
+void LeafNode::pushBack(const unsigned char* k, std::uint32_t rec) {
+    fragBytes_ += fragmentAfter(size() > 0 ? key(size() - 1) : nullptr, k);
+    keys_.insert(keys_.end(), k, k + keyLength_);
+    recnos_.push_back(rec);
+    maxRecno_ = std::max(maxRecno_, rec);
+}
+
+void LeafNode::clear() {
+    keys_.clear();
+    recnos_.clear();
+    fragBytes_ = 0;
+    maxRecno_ = 0;
+}
+
+void LeafNode::recount() {
+    fragBytes_ = 0;
+    for (int i = 0; i < size(); ++i)
+        fragBytes_ += fragmentAt(i);
+    maxRecno_ = recnos_.empty() ? 0 : *std::max_element(recnos_.begin(), recnos_.end());
+}
+
+int LeafNode::balancedSplit() const {
+    const int n = size();
+    if (n < 2) return -1;
+    // frag[i]: fragment after entry i-1; whole[i]: fragment when i starts a page.
+    std::vector<int> frag(static_cast<std::size_t>(n));
+    std::vector<int> fragSum(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<std::uint32_t> maxRight(static_cast<std::size_t>(n) + 1, 0);
+    for (int i = 0; i < n; ++i) {
+        frag[i] = fragmentAt(i);
+        fragSum[i + 1] = fragSum[i] + frag[i];
+    }
+    for (int i = n - 1; i >= 0; --i)
+        maxRight[i] = std::max(maxRight[i + 1], recno(i));
+    int best = -1;
+    int bestSize = 0;
+    std::uint32_t maxLeft = recno(0);
+    for (int k = 1; k < n; ++k) {
+        int leftBytes = fragSum[k] + k * leafWidths(keyLength_, maxLeft).entryBytes;
+        int rightBytes = (keyLength_ - trailOf(key(k))) + (fragSum[n] - fragSum[k + 1]) +
+                         (n - k) * leafWidths(keyLength_, maxRight[k]).entryBytes;
+        int worst = std::max(leftBytes, rightBytes);
+        if (worst <= kLeafSpace && (best < 0 || worst < bestSize)) {
+            best = k;
+            bestSize = worst;
+        }
+        maxLeft = std::max(maxLeft, recno(k));
+    }
+    return best;
+}
+
+bool LeafNode::decode(const unsigned char* p) {
+    attr = le16(p + kNodeAttr);
+    const int n = le16(p + kNodeKeys);
+    left = le32(p + kNodeLeft);
+    right = le32(p + kNodeRight);
+    const int recBits = p[kLeafRecBits];
+    const int dupBits = p[kLeafDupBits];
+    const int trailBits = p[kLeafTrailBits];
+    const int entryBytes = p[kLeafEntryBytes];
+    if (entryBytes < 1 || entryBytes > 8 || recBits > 32 || dupBits > 8 || trailBits > 8 ||
+        recBits + dupBits + trailBits != 8 * entryBytes || n * entryBytes > kLeafSpace) {
+        return false;
+    }
+    const std::uint64_t recMask = (std::uint64_t{1} << recBits) - 1;
+    const std::uint64_t dupMask = (std::uint64_t{1} << dupBits) - 1;
+    const std::uint64_t trailMask = (std::uint64_t{1} << trailBits) - 1;
+    const std::size_t len = static_cast<std::size_t>(keyLength_);
+    keys_.resize(static_cast<std::size_t>(n) * len);
+    recnos_.resize(static_cast<std::size_t>(n));
+    const int floor = kLeafDataStart + n * entryBytes;
+    int pos = static_cast<int>(kPageSize);
+    for (int i = 0; i < n; ++i) {
+        const unsigned char* e = p + kLeafDataStart + i * entryBytes;
+        std::uint64_t v = 0;
+        for (int b = entryBytes - 1; b >= 0; --b)
+            v = (v << 8) | e[b];
+        int dup = i == 0 ? 0 : static_cast<int>((v >> recBits) & dupMask);
+        int trail = static_cast<int>((v >> (recBits + dupBits)) & trailMask);
+        if (dup + trail > keyLength_) return false;
+        int fragment = keyLength_ - dup - trail;
+        pos -= fragment;
+        if (pos < floor) return false;
+        unsigned char* dst = keys_.data() + static_cast<std::size_t>(i) * len;
+        if (dup > 0) std::memcpy(dst, dst - len, static_cast<std::size_t>(dup));
+        std::memcpy(dst + dup, p + pos, static_cast<std::size_t>(fragment));
+        std::memset(dst + dup + fragment, static_cast<unsigned char>(filler_),
+                    static_cast<std::size_t>(trail));
+        recnos_[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(v & recMask);
+        if (i > 0 && compareEntry(dst - len, recnos_[i - 1], dst, recnos_[i], keyLength_) >= 0) {
+            return false;
+        }
+    }
+    recount();
+    return true;
+}
+
+void LeafNode::encode(unsigned char* p) const {
+    std::memset(p, 0, kPageSize);
+    const LeafWidths w = leafWidths(keyLength_, maxRecno_);
+    putLe16(p + kNodeAttr, attr);
+    putLe16(p + kNodeKeys, static_cast<std::uint16_t>(size()));
+    putLe32(p + kNodeLeft, left);
+    putLe32(p + kNodeRight, right);
+    putLe32(p + kLeafRecMask, static_cast<std::uint32_t>((std::uint64_t{1} << w.recBits) - 1));
+    p[kLeafDupMask] = static_cast<unsigned char>((1u << w.dupBits) - 1);
+    p[kLeafTrailMask] = static_cast<unsigned char>((1u << w.trailBits) - 1);
+    p[kLeafRecBits] = static_cast<unsigned char>(w.recBits);
+    p[kLeafDupBits] = static_cast<unsigned char>(w.dupBits);
+    p[kLeafTrailBits] = static_cast<unsigned char>(w.trailBits);
+    p[kLeafEntryBytes] = static_cast<unsigned char>(w.entryBytes);
+    int pos = static_cast<int>(kPageSize);
+    int prevTrail = 0;
+    for (int i = 0; i < size(); ++i) {
+        const unsigned char* k = key(i);
+        int trail = trailOf(k);
+        int dup = i == 0 ? 0 : dupCount(key(i - 1), prevTrail, k, trail);
+        int fragment = keyLength_ - dup - trail;
+        pos -= fragment;
+        std::memcpy(p + pos, k + dup, static_cast<std::size_t>(fragment));
+        std::uint64_t v = recno(i) | (static_cast<std::uint64_t>(dup) << w.recBits) |
+                          (static_cast<std::uint64_t>(trail) << (w.recBits + w.dupBits));
+        unsigned char* e = p + kLeafDataStart + i * w.entryBytes;
+        for (int b = 0; b < w.entryBytes; ++b)
+            e[b] = static_cast<unsigned char>(v >> (8 * b));
+        prevTrail = trail;
+    }
+    putLe16(p + kLeafFree,
+            static_cast<std::uint16_t>(pos - (kLeafDataStart + size() * w.entryBytes)));
+}
+
+std::size_t LeafNode::memoryBytes() const {
+    return sizeof(LeafNode) + keys_.capacity() + recnos_.capacity() * sizeof(std::uint32_t);
+}
+
+}  // namespace xbase::cdx

@@ -1,0 +1,99 @@
+// A compact CDX leaf page decoded into full keys, and its encoder.
+//
+// On disk a leaf packs one small bit field per entry (record number,
+// duplicate count, trailing count) from byte 24 forward and the key fragments
+// from the page end backward. In memory we keep the keys whole, so searches
+// are binary and an insert or erase is a memmove; the page is encoded again
+// only when it is written back.
+//
+// Invariants of a LeafNode:
+//  - entries are in ascending (key, recno) order;
+//  - fragBytes_ is the sum of the fragment lengths our encoder would write,
+//    maxRecno_ the largest record number, so usedBytes() is exactly the
+//    space encode() fills (the page fits when usedBytes() <= kLeafSpace).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "xbase/cdx_format.h"
+
+namespace xbase::cdx {
+
+// Bit widths of one compact leaf.
+struct LeafWidths {
+    int recBits = 0;
+    int dupBits = 0;
+    int trailBits = 0;
+    int entryBytes = 0;
+};
+
+// The widths compatible writers choose: duplicate and trailing counts as wide
+// as the key length needs, three-byte entries widened while maxRecno does
+// not fit.
+LeafWidths leafWidths(int keyLength, std::uint32_t maxRecno);
+
+class LeafNode {
+  public:
+    LeafNode(int keyLength, char filler);
+
+    std::uint16_t attr = kAttrLeaf;
+    std::uint32_t left = kNone;
+    std::uint32_t right = kNone;
+
+    int size() const { return static_cast<int>(recnos_.size()); }
+    int keyLength() const { return keyLength_; }
+    char filler() const { return filler_; }
+    const unsigned char* key(int i) const {
+        return keys_.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(keyLength_);
+    }
+    std::uint32_t recno(int i) const { return recnos_[static_cast<std::size_t>(i)]; }
+    // First position whose (key, recno) is >= the target; size() when none.
+    int lowerBound(const unsigned char* key, std::uint64_t recno) const;
+
+    // Bytes of entries and fragments encode() would write.
+    int usedBytes() const;
+    bool fits() const { return usedBytes() <= kLeafSpace; }
+
+    void insert(int pos, const unsigned char* key, std::uint32_t recno);
+    void erase(int pos);
+    // Keeps entries [begin, end) of src (src may not be this node).
+    void assignRange(const LeafNode& src, int begin, int end);
+    // Keeps the first n entries.
+    void truncate(int n);
+    // Appends an entry that sorts after every entry already held.
+    void pushBack(const unsigned char* key, std::uint32_t recno);
+    void clear();
+
+    // The split position k (entries [0,k) stay, [k,size) move to a new right
+    // page) that balances the encoded bytes with both halves fitting; -1 when
+    // no split can make both fit (fewer than two entries).
+    int balancedSplit() const;
+
+    // Reads a leaf page; false when its widths, counts, fragments or order
+    // are damaged.
+    bool decode(const unsigned char* page);
+    // Writes the whole page. Precondition: fits().
+    void encode(unsigned char* page) const;
+
+    std::size_t memoryBytes() const;
+
+  private:
+    int trailOf(const unsigned char* key) const;
+    int dupCount(const unsigned char* prev, int prevTrail, const unsigned char* key,
+                 int trail) const;
+    // Fragment length of key after prev (nullptr: the first key of a page).
+    int fragmentAfter(const unsigned char* prev, const unsigned char* key) const;
+    int fragmentAt(int i) const { return fragmentAfter(i == 0 ? nullptr : key(i - 1), key(i)); }
+    void recount();
+
+    int keyLength_;
+    char filler_;
+    std::vector<unsigned char> keys_;
+    std::vector<std::uint32_t> recnos_;
+    int fragBytes_ = 0;
+    std::uint32_t maxRecno_ = 0;
+};
+
+}  // namespace xbase::cdx

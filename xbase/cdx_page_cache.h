@@ -1,0 +1,121 @@
+// The page cache of one CDX file: 512-byte pages by file offset, with dirty
+// flags, decoded leaves kept beside their bytes, and bounded memory.
+//
+// Design note. Every page the index touches lives in one entry of this cache.
+// An entry holds the page bytes and, for a leaf someone has read as a leaf,
+// the decoded LeafNode. Invariants:
+//  1. When leafDirty is set the decoded leaf is the truth and the bytes are
+//     stale; page() and pageForWrite() encode the leaf first.
+//  2. Otherwise the bytes are the truth and a decoded leaf, if held, equals
+//     their decoding.
+//  3. Dirty entries are never evicted; they leave the cache only through
+//     writeDirty(). Clean entries sit in an LRU list and trim() evicts them
+//     while the cache holds more than its limit.
+//  4. Pointers returned by page(), pageForWrite(), leaf() and leafForWrite()
+//     stay valid until the next trim() or dropClean(); callers trim only
+//     between whole operations. Shared leaves handed out with leafShared()
+//     stay alive for their holder even after eviction.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "xbase/cdx_leaf.h"
+#include "xbase/file_io.h"
+
+namespace xbase::cdx {
+
+class PageCache {
+  public:
+    PageCache(File& file, std::size_t limitBytes);
+    PageCache(const PageCache&) = delete;
+    PageCache& operator=(const PageCache&) = delete;
+
+    // Bytes of the page at off (read from the file when not cached); nullptr
+    // with error rc::kIndex for an offset outside the file or misaligned,
+    // rc::kRead when the read fails.
+    const unsigned char* page(std::uint32_t off, short& error);
+    unsigned char* pageForWrite(std::uint32_t off, short& error);
+    // A page whose old contents do not matter: zeroed, dirty, never read.
+    unsigned char* pageOverwrite(std::uint32_t off);
+
+    // The tree node at off: a decoded leaf, or else the bytes of a page whose
+    // attributes say interior. False with rc::kIndex for a damaged leaf or
+    // unknown attributes.
+    bool node(std::uint32_t off, int keyLength, char filler, const LeafNode*& leaf,
+              const unsigned char*& bytes, short& error);
+    // The page decoded as a compact leaf; nullptr with rc::kIndex when it is
+    // not a sound leaf of this key length.
+    const LeafNode* leaf(std::uint32_t off, int keyLength, char filler, short& error);
+    std::shared_ptr<const LeafNode> leafShared(std::uint32_t off, int keyLength, char filler,
+                                               short& error);
+    LeafNode* leafForWrite(std::uint32_t off, int keyLength, char filler, short& error);
+    // Makes node the page at off (a new or reused page), dirty.
+    LeafNode* putLeaf(std::uint32_t off, LeafNode node);
+    // The decoded leaf at off when one is held; no read, no decoding.
+    const LeafNode* heldLeaf(std::uint32_t off);
+    // The decoded leaf at off when it is held and is the truth of that page
+    // (changed since it was read); edits to it need no other bookkeeping.
+    LeafNode* dirtyLeaf(std::uint32_t off);
+
+    // Copies bytes just written straight to the file into the cached page
+    // at off, if it is cached, so the cache keeps matching the file.
+    void patch(std::uint32_t off, int at, const void* data, std::size_t n);
+
+    // A fresh zeroed page at the end of the file.
+    std::uint32_t appendPage();
+    std::uint64_t fileEnd() const { return fileEnd_; }
+    // Re-reads the file length (after another process may have grown it).
+    void syncFileEnd();
+
+    // Writes every dirty page (contiguous runs in one write) and marks them
+    // clean; rc::kWrite when a write fails.
+    short writeDirty();
+    std::size_t dirtyPages() const { return dirty_.size(); }
+    // Evicts clean pages, least recently used first, down to the limit.
+    void trim();
+    // Forgets every clean page (another process changed the file).
+    void dropClean();
+
+    std::uint64_t pagesRead() const { return pagesRead_; }
+    std::size_t limit() const { return limit_; }
+    File& file() { return file_; }
+
+  private:
+    struct Entry {
+        std::array<unsigned char, kPageSize> bytes{};
+        std::shared_ptr<LeafNode> leaf;
+        bool leafDirty = false;
+        bool dirty = false;
+        bool inLru = false;
+        std::list<std::uint32_t>::iterator lruPos;
+        std::size_t cost = 0;
+    };
+
+    Entry* find(std::uint32_t off);
+    Entry* load(std::uint32_t off, short& error);
+    Entry& create(std::uint32_t off);
+    Entry* decoded(std::uint32_t off, int keyLength, char filler, short& error);
+    bool holdsDecoded(const Entry& e, int keyLength, char filler) const;
+    bool decodeLeaf(std::uint32_t off, Entry& e, int keyLength, char filler, short& error);
+    void materialize(Entry& e);
+    void markDirty(std::uint32_t off, Entry& e);
+    void erase(std::uint32_t off);
+
+    File& file_;
+    std::size_t limit_;
+    std::unordered_map<std::uint32_t, Entry> entries_;
+    std::list<std::uint32_t> lru_;  // clean entries, most recently used first
+    std::vector<std::uint32_t> dirty_;
+    std::vector<std::uint32_t> touched_;  // entries whose cost may have changed
+    std::size_t total_ = 0;
+    std::uint64_t fileEnd_ = 0;
+    std::uint64_t pagesRead_ = 0;
+};
+
+}  // namespace xbase::cdx

@@ -1,0 +1,108 @@
+// One B+-tree of a CDX file (a tag, or the directory of tags): search,
+// ordered stepping along sibling links, single-entry insert and remove.
+//
+// Design note. Invariants the tree keeps after every change:
+//  1. Each interior entry holds the last (greatest) (key, recno) of its
+//     child's subtree; an insert or remove that changes a node's last entry
+//     rewrites the entries above it, up to the root.
+//  2. All nodes of a level are linked left and right; a split links the new
+//     right node in, a removed node is unlinked.
+//  3. The root has the root bit; an empty tree is a root leaf with no keys.
+//  4. Leaves split when their encoded form would pass 488 bytes; a leaf
+//     emptied by a remove is unlinked, released and dropped from its parent
+//     (and so on up); other underfull nodes stay as they are.
+// Reading never trusts the file: offsets are checked, descents are bounded
+// by kMaxDepth, sibling walks must move strictly forward in key order and
+// hop over at most as many empty leaves as the file has pages.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "xbase/cdx_free_list.h"
+#include "xbase/cdx_page_cache.h"
+
+namespace xbase::cdx {
+
+// An entry of a leaf, held by readers between moves.
+struct LeafPos {
+    std::shared_ptr<const LeafNode> leaf;
+    std::uint32_t offset = kNone;
+    int index = 0;
+};
+
+// A full key and record number, copied out of a page.
+struct EntryCopy {
+    unsigned char key[kMaxKeyLength];
+    std::uint32_t recno;
+};
+
+class Tree {
+  public:
+    // headerOffset: the tag header whose first four bytes hold the root.
+    Tree(PageCache& cache, FreeList& freeList, std::uint32_t headerOffset, std::uint32_t root,
+         int keyLength, char filler);
+
+    std::uint32_t headerOffset() const { return headerOffset_; }
+    std::uint32_t root() const { return root_; }
+    // Points the tree and its header at a new root page.
+    short setRoot(std::uint32_t root);
+    // Takes the root another process wrote into the header.
+    void adoptRoot(std::uint32_t root) { root_ = root; }
+    // Reads the root page: a sound node carrying the root bit, else rc::kIndex.
+    short checkRoot();
+    int keyLength() const { return keyLength_; }
+    char filler() const { return filler_; }
+    void setFiller(char filler) { filler_ = filler; }
+    PageCache& cache() { return cache_; }
+    FreeList& freeList() { return freeList_; }
+
+    // The first entry >= (key, recno); found false at the end of the tree.
+    short seek(const unsigned char* key, std::uint64_t recno, LeafPos& pos, bool& found);
+    short first(LeafPos& pos, bool& found);
+    short last(LeafPos& pos, bool& found);
+    // Moves pos one entry on (dir 1) or back (dir -1); found false past the end.
+    short step(LeafPos& pos, int dir, bool& found);
+
+    enum class Outcome { Changed, Unchanged, KeyTaken };
+    // Unchanged when the entry was there already; KeyTaken (only with
+    // unique) when the key was there for another record number.
+    short insert(const unsigned char* key, std::uint32_t recno, bool unique, Outcome& outcome);
+    // Unchanged when the entry was not there.
+    short remove(const unsigned char* key, std::uint32_t recno, Outcome& outcome);
+
+    // Every page of the tree, root first; rc::kIndex when the tree is not sound.
+    short collectPages(std::vector<std::uint32_t>& pages);
+
+  private:
+    struct PathStep {
+        std::uint32_t offset;
+        int index;
+    };
+
+    // Reads the node at off: a leaf (leaf set) or a checked interior page.
+    short readNode(std::uint32_t off, const LeafNode*& leaf, const unsigned char*& interior);
+    short descend(const unsigned char* key, std::uint64_t recno, PathStep* path, int& depth,
+                  std::uint32_t& leafOffset);
+    short descendEdge(bool last, std::uint32_t& leafOffset);
+    short hop(std::uint32_t off, int dir, const LeafNode* from, int fromIndex, LeafPos& pos,
+              bool& found);
+    short settleLeaf(PathStep* path, int depth, std::uint32_t off, LeafNode* leaf, int splitAt);
+    short insertChild(PathStep* path, int depth, const EntryCopy& leftLast, std::uint32_t leftOff,
+                      const EntryCopy& rightLast, std::uint32_t rightOff);
+    short removeNode(PathStep* path, int depth, std::uint32_t off, bool isLeaf);
+    short fixSeparators(const PathStep* path, int depth, const EntryCopy& last);
+    short setLink(std::uint32_t off, bool isLeaf, int field, std::uint32_t value);
+    EntryCopy copyEntry(const unsigned char* key, std::uint32_t recno) const;
+    bool nodeOffset(std::uint32_t off) const;
+
+    PageCache& cache_;
+    FreeList& freeList_;
+    std::uint32_t headerOffset_;
+    std::uint32_t root_;
+    int keyLength_;
+    char filler_;
+};
+
+}  // namespace xbase::cdx

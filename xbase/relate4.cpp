@@ -61,6 +61,7 @@ struct Relate4 {
     std::unique_ptr<Expression> sort;   // null: record-number order
     short sortError = 0;
     bool backwards = false;
+    CursorTuning tuning;
 
     // Derived on first use (invariant 1).
     std::optional<std::vector<PlanTag>> tags;
@@ -179,7 +180,7 @@ struct Relate4 {
         if (sortError != rc::kSuccess) return sortError;
         const SortPlan& order = orderPlan();
         table = std::make_unique<RelationTable>(data, query.get(), sort.get(), order.sortWidth);
-        cursor = std::make_unique<QueryCursor>(*table, planTags(), queryPlan(), order);
+        cursor = std::make_unique<QueryCursor>(*table, planTags(), queryPlan(), order, tuning);
         return rc::kSuccess;
     }
 };
@@ -256,6 +257,18 @@ short relate4skip(Relate4* relation, long n) {
             code = r.backward();
         return code;
     });
+}
+
+short relate4tune(Relate4* relation, const CursorTuning& tuning) {
+    return guarded(relation, [&](Relate4& r) -> short {
+        r.tuning = tuning;
+        r.dropWalk();
+        return rc::kSuccess;
+    });
+}
+
+Strategy relate4strategy(Relate4* relation) {
+    return relation != nullptr && relation->cursor ? relation->cursor->strategy() : Strategy::Empty;
 }
 
 short relate4freeVB(Relate4* relation, short closeFiles) {

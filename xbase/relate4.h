@@ -4,6 +4,7 @@
 #pragma once
 
 #include "xbase/data4.h"
+#include "xbase/query_cursor.h"
 
 namespace xbase {
 
@@ -33,6 +34,10 @@ short relate4top(Relate4* relation);
 // a matching record; rc::kEof past the last, rc::kBof before the first (the
 // first record stays current).
 short relate4skip(Relate4* relation, long n);
+// For tests and benchmarks: how the next walk produces its candidates, and
+// the strategy the current walk uses (Strategy::Empty before relate4top).
+short relate4tune(Relate4* relation, const CursorTuning& tuning);
+Strategy relate4strategy(Relate4* relation);
 // Releases the relation; a non-zero closeFiles also closes its table.
 short relate4freeVB(Relate4* relation, short closeFiles);
 

@@ -1,0 +1,214 @@
+// The relation calls as the program uses them: moving forwards and
+// backwards, bad queries, deleted records, and records changed while the
+// relation walks over them.
+#include <gtest/gtest.h>
+
+#include "tests/xbase/relate_test_table.h"
+#include "xbase/d4.h"
+
+namespace xbase_test {
+namespace {
+
+namespace rc = xbase::rc;
+using namespace xbase;
+
+class RelateApi : public ::testing::Test {
+  protected:
+    void SetUp() override { table = makeKeysTable(150, 10); }
+    Data4& data() { return *table->data; }
+
+    std::unique_ptr<KeysTable> table;
+};
+
+TEST_F(RelateApi, BadQueriesGiveErrorCodesAndOneReport) {
+    std::vector<short> reported;
+    table->code.errorReports = true;
+    table->code.setErrorCallback([&](short code, const std::string&) { reported.push_back(code); });
+    Relate4* r = relate4init(&data());
+    ASSERT_NE(r, nullptr);
+    const struct {
+        const char* query;
+        short code;
+    } cases[] = {{"UPPER(Keys) + STR(Items) = 'A", rc::kExprSyntax},
+                 {"Items + 1", rc::kExprType},
+                 {"Nothing = 1", rc::kFieldName},
+                 {"Items = 'A'", rc::kExprType},
+                 {"((((", rc::kExprSyntax}};
+    for (const auto& c : cases) {
+        reported.clear();
+        EXPECT_EQ(relate4querySet(r, c.query), c.code) << c.query;
+        EXPECT_EQ(relate4optimizeable(r), 0);
+        EXPECT_EQ(relate4top(r), c.code) << c.query;
+        EXPECT_EQ(relate4skip(r, 1), c.code) << c.query;
+        EXPECT_EQ(reported, std::vector<short>{c.code}) << c.query;
+    }
+    EXPECT_LT(relate4sortSet(r, "UPPER("), 0);
+    EXPECT_EQ(relate4querySet(r, "Items = 3"), 0);
+    EXPECT_LT(relate4top(r), 0);  // the sort is still bad
+    EXPECT_EQ(relate4sortSet(r, ""), 0);
+    EXPECT_EQ(relate4top(r), 0);
+    EXPECT_EQ(relate4freeVB(r, 0), 0);
+
+    EXPECT_EQ(relate4init(nullptr), nullptr);
+    EXPECT_EQ(relate4querySet(nullptr, "Items = 1"), rc::kParameter);
+    EXPECT_EQ(relate4top(nullptr), rc::kParameter);
+    EXPECT_EQ(relate4skip(nullptr, 1), rc::kParameter);
+    EXPECT_EQ(relate4optimizeable(nullptr), 0);
+    EXPECT_EQ(relate4freeVB(nullptr, 0), rc::kParameter);
+}
+
+TEST_F(RelateApi, MovesForwardsAndBackwardsWithinTheMatches) {
+    const std::string query = searchQuery({table->words[0]}, "", "", 0);
+    const std::vector<long> expected = oracle(data(), query, "Items");
+    ASSERT_GE(expected.size(), 4u);
+    Relate4* r = relate4init(&data());
+    relate4querySet(r, query.c_str());
+    relate4sortSet(r, "Items");
+
+    EXPECT_EQ(relate4skip(r, -1), rc::kRelate);  // not enabled
+    EXPECT_EQ(relate4skipEnableVB(r, 1), 0);
+    EXPECT_EQ(relate4skip(r, 2), 0);  // without relate4top: from before the first
+    EXPECT_EQ(d4recNo(&data()), expected[1]);
+    EXPECT_EQ(relate4top(r), 0);
+    EXPECT_EQ(d4recNo(&data()), expected[0]);
+    EXPECT_EQ(relate4skip(r, -1), rc::kBof);
+    EXPECT_EQ(d4recNo(&data()), expected[0]);  // stays on the first
+    EXPECT_EQ(relate4skip(r, 3), 0);
+    EXPECT_EQ(d4recNo(&data()), expected[3]);
+    EXPECT_EQ(relate4skip(r, -2), 0);
+    EXPECT_EQ(d4recNo(&data()), expected[1]);
+    EXPECT_EQ(relate4skip(r, 0), 0);
+    EXPECT_EQ(relate4skip(r, static_cast<long>(expected.size())), rc::kEof);
+    EXPECT_EQ(d4recNo(&data()), d4recCountDo(&data()) + 1);  // end of file
+    EXPECT_EQ(relate4skip(r, 1), rc::kEof);
+    EXPECT_EQ(relate4skip(r, 0), rc::kEof);
+    EXPECT_EQ(relate4skip(r, -1), 0);
+    EXPECT_EQ(d4recNo(&data()), expected.back());
+    EXPECT_EQ(relate4top(r), 0);  // starts again
+    EXPECT_EQ(d4recNo(&data()), expected[0]);
+    relate4freeVB(r, 0);
+}
+
+TEST_F(RelateApi, NoMatchIsEndOfFile) {
+    Relate4* r = relate4init(&data());
+    relate4querySet(r, searchQuery({"ZQXW "}, "", "", 0).c_str());
+    relate4sortSet(r, "Items");
+    EXPECT_EQ(relate4optimizeable(r), 1);
+    EXPECT_EQ(relate4top(r), rc::kEof);
+    EXPECT_EQ(relate4skip(r, 1), rc::kEof);
+    relate4freeVB(r, 0);
+}
+
+TEST_F(RelateApi, DeletedRecordsAreReturned) {
+    const std::vector<long> expected = oracle(data(), "Items = 14", "");
+    ASSERT_FALSE(expected.empty());
+    Relate4* r = relate4init(&data());
+    relate4querySet(r, "Items =         14");
+    std::vector<long> got;
+    for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
+        EXPECT_EQ(d4deleted(&data()), 1);  // every seventh document is marked
+        got.push_back(d4recNo(&data()));
+    }
+    EXPECT_EQ(got, expected);
+    relate4freeVB(r, 0);
+}
+
+// Delete and un-delete as the program runs them: lock, mark, unlock, skip.
+TEST_F(RelateApi, MarkingEachRecordWhileWalkingReachesThemAll) {
+    code4lockEnforce(&table->code, 1);
+    for (const char* items : {"        33", "        34"}) {
+        const std::string query = std::string("Items = ") + items;
+        const std::vector<long> expected = oracle(data(), query, "");
+        ASSERT_FALSE(expected.empty());
+        for (bool mark : {true, false}) {
+            Relate4* r = relate4init(&data());
+            relate4querySet(r, query.c_str());
+            std::vector<long> walked;
+            for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
+                walked.push_back(d4recNo(&data()));
+                EXPECT_EQ(d4lock(&data(), d4recNo(&data())), 0);
+                EXPECT_EQ(mark ? d4delete(&data()) : d4recall(&data()), 0);
+                EXPECT_EQ(d4unlock(&data()), 0);
+            }
+            EXPECT_EQ(relate4freeVB(r, 0), 0);
+            EXPECT_EQ(walked, expected);
+            for (long recno : expected) {
+                d4goTo(&data(), recno);
+                EXPECT_EQ(d4deleted(&data()), mark ? 1 : 0);
+            }
+        }
+    }
+}
+
+// A record changed ahead of the walk is judged as it is when reached; the
+// walk goes on past a current record whose key changed under it.
+TEST_F(RelateApi, RecordsChangedDuringTheWalkAreJudgedWhenReached) {
+    const std::string query = searchQuery({table->words[1].substr(0, 1)}, "", "", 0);
+    for (const char* sort : {"Items", ""}) {
+        const std::vector<long> before = oracle(data(), query, sort);
+        ASSERT_GE(before.size(), 10u);
+        Relate4* r = relate4init(&data());
+        relate4querySet(r, query.c_str());
+        relate4sortSet(r, sort);
+        std::vector<long> walked, dropped;
+        for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
+            const long here = d4recNo(&data());
+            walked.push_back(here);
+            const auto at = static_cast<std::size_t>(std::find(before.begin(), before.end(), here) -
+                                                     before.begin());
+            if (at % 3 != 0 || at + 2 >= before.size()) continue;
+            // The record two places ahead and the current one no longer match.
+            dropped.push_back(before[at + 2]);
+            for (long recno : {before[at + 2], here}) {
+                d4goTo(&data(), recno);
+                f4assignNVB(d4field(&data(), "Keys"), "#", 1);
+            }
+            d4goTo(&data(), here);
+        }
+        relate4freeVB(r, 0);
+        std::vector<long> expected;
+        for (long recno : before) {
+            if (std::find(dropped.begin(), dropped.end(), recno) == dropped.end()) {
+                expected.push_back(recno);
+            }
+        }
+        EXPECT_EQ(walked, expected) << sort;
+        table = makeKeysTable(150, 10);  // a fresh table for the next order
+    }
+}
+
+TEST_F(RelateApi, FreeingWithCloseFilesClosesTheTable) {
+    Code4& code = table->code;
+    Data4* adopted = code.adopt(std::move(table->data));
+    Relate4* r = relate4init(adopted);
+    relate4querySet(r, "Items = 2");
+    EXPECT_EQ(relate4top(r), 0);
+    EXPECT_EQ(relate4freeVB(r, 1), 0);
+    EXPECT_EQ(code.close(adopted), rc::kParameter);  // no longer open
+}
+
+// Tables written by an independent engine: the same answers as a plain scan.
+TEST(RelateForeignTables, AnswersMatchThePlainScan) {
+    const std::string source = std::string(VELLUMARK_SOURCE_DIR) + "/../shared/fixtures/large/";
+    if (!std::filesystem::exists(source + "Keys.dbf")) GTEST_SKIP() << "no fixtures";
+    TempDir dir;
+    for (const char* name : {"Keys.dbf", "Keys.cdx"}) {
+        std::filesystem::copy_file(source + name, dir.file(name));
+    }
+    Code4 code;
+    code.errorReports = false;
+    short error = 0;
+    auto d = Data4::open(code, dir.file("Keys.dbf"), error);
+    ASSERT_NE(d, nullptr) << error;
+    for (const std::string& query :
+         {searchQuery({"THE ", "A", "WORLD "}, "", "", 0), searchQuery({""}, "", "", 25),
+          std::string("Items =         37")}) {
+        short opt = 0;
+        EXPECT_EQ(relate(*d, query, "Items", true, &opt), oracle(*d, query, "Items")) << query;
+        EXPECT_EQ(opt, 1) << query;
+        EXPECT_EQ(relate(*d, query, "", false), oracle(*d, query, "")) << query;
+    }
+}
+
+}  // namespace
+}  // namespace xbase_test

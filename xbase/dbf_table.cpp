@@ -238,6 +238,35 @@ std::unique_ptr<DbfTable> DbfTable::create(const std::string& path,
     return t;
 }
 
+std::unique_ptr<DbfTable> DbfTable::createCopy(const std::string& path, short& error) {
+    std::vector<char> head(headerLength_ + 1);
+    if (!file_->read(0, head.data(), headerLength_)) {
+        error = rc::kRead;
+        return nullptr;
+    }
+    putToday(&head[1]);
+    putLe32(&head[4], 0);
+    head[headerLength_] = 0x1A;
+    std::unique_ptr<DbfTable> t(new DbfTable());
+    t->fields_ = fields_;
+    t->offsets_ = offsets_;
+    t->headerLength_ = headerLength_;
+    t->recordLength_ = recordLength_;
+    t->productionIndex_ = productionIndex_;
+    t->file_ = fileSystem().create(path);
+    if (!t->file_) {
+        error = rc::kCreate;
+        return nullptr;
+    }
+    if (!t->file_->write(0, head.data(), head.size())) {
+        error = rc::kWrite;
+        return nullptr;
+    }
+    t->cache_ = std::make_unique<RecordBlockCache>(*t->file_, t->headerLength_, t->recordLength_);
+    error = rc::kSuccess;
+    return t;
+}
+
 short DbfTable::read(std::uint32_t recno, char* out) {
     if (recno < 1 || recno > recordCount()) return rc::kParameter;
     if (recno > fileRecords_) {

@@ -58,6 +58,10 @@ class DbfTable {
     short refresh();
     // Drops the cached copy of recno so that the next read sees the file.
     void forgetCached(std::uint32_t recno) { cache_->forget(recno); }
+    void forgetAllCached() { cache_->clear(); }
+    // Creates an empty table at path with this table's header (fields, flags,
+    // code page) and opens it.
+    std::unique_ptr<DbfTable> createCopy(const std::string& path, short& error);
 
     File& file() { return *file_; }
 

@@ -6,11 +6,12 @@
 namespace xbase::rc {
 
 constexpr short kSuccess = 0;
-constexpr short kAfter = 2;     // a seek missed and stands on the next higher key
-constexpr short kEof = 3;       // positioned at end of file
-constexpr short kBof = 4;       // a move before the first record
-constexpr short kLocked = 50;   // another handle holds the lock
-constexpr short kNoTag = 60;    // a tag name that the index does not hold
+constexpr short kAfter = 2;    // a seek missed and stands on the next higher key
+constexpr short kEof = 3;      // positioned at end of file
+constexpr short kBof = 4;      // a move before the first record
+constexpr short kUnique = 20;  // a key that a unique tag holds already: the record was not written
+constexpr short kLocked = 50;  // another handle holds the lock
+constexpr short kNoTag = 60;   // a tag name that the index does not hold
 
 constexpr short kOpen = -10;        // a file cannot be opened
 constexpr short kCreate = -11;      // a file cannot be created

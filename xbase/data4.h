@@ -1,0 +1,185 @@
+// One open table: the DBF with its memo file and production index, a current
+// record buffer, the selected order, locks and the write-back of changes.
+// The public d4* functions (d4.h) and the query relations work through it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/cdx_index.h"
+#include "xbase/dbf_table.h"
+#include "xbase/expr.h"
+#include "xbase/fpt_memo.h"
+#include "xbase/locks.h"
+#include "xbase/record_view.h"
+
+namespace xbase {
+
+class Code4;
+class Data4;
+
+// A tag of the production index with its compiled expressions.
+struct Tag4 {
+    Data4* data = nullptr;
+    CdxTag* tag = nullptr;
+    std::unique_ptr<Expression> key;
+    std::unique_ptr<Expression> forExpr;  // null: no FOR clause
+};
+
+// A field of an open table; valid while the table is open.
+struct Field4 {
+    Data4* data = nullptr;
+    int index = 0;
+};
+
+// A tag to create with a table: name, key expression, FOR expression (empty: none).
+struct Tag4info {
+    std::string name;
+    std::string expression;
+    std::string filter;
+    bool unique = false;
+};
+
+class Data4 {
+  public:
+    // Opens path (".dbf" added when the file has no extension of its own) with
+    // its memo file and production index; repairs an index that does not
+    // match the table. nullptr with error set (and reported).
+    static std::unique_ptr<Data4> open(Code4& code, const std::string& path, short& error);
+    // Creates the table, its memo file when a field is a memo, and its
+    // production index with these tags, then opens it.
+    static std::unique_ptr<Data4> create(Code4& code, const std::string& path,
+                                         const std::vector<FieldDesc>& fields,
+                                         const std::vector<Tag4info>& tags, short& error);
+    ~Data4();
+    Data4(const Data4&) = delete;
+    Data4& operator=(const Data4&) = delete;
+
+    // Writes every change and releases the locks; the files close with the object.
+    short close();
+
+    // --- What query relations use ---------------------------------------
+    // The current record buffer as expressions read it.
+    const RecordSource& recordSource() const { return view_; }
+    // Makes recno current (a number past the last record gives end of file).
+    short go(long recno);
+    long recCount() const { return static_cast<long>(dbf_->recordCount()); }
+    struct TagRef {
+        CdxTag* tag;
+        const Expression* key;
+        const Expression* forExpr;
+    };
+    std::vector<TagRef> tagRefs();
+    Code4& code4() { return code_; }
+    // Sets the engine's error code and calls its callback when reports are on.
+    void reportError(short code, const std::string& text);
+    Tag4* selectedTag() { return selected_; }
+
+    // --- Position ---------------------------------------------------------
+    short top();
+    short bottom();
+    short skip(long n);
+    // Seeks text on the selected tag (the first tag when none is selected).
+    short seek(std::string_view text);
+    long recNo() const;
+    // The record count after a look at the header (another handle may have appended).
+    long recCountDo();
+    bool eof() const { return state_ == State::Eof; }
+    bool bof() const { return bof_; }
+    Tag4* tag(std::string_view name);
+    short selectTag(Tag4* tag);  // null: record-number order
+
+    // --- Records and fields ----------------------------------------------
+    short appendStart();
+    short append();
+    short setDeleted(bool deleted);
+    bool deleted() const { return buffer_[0] == '*'; }
+    Field4* field(std::string_view name);
+    short assign(int field, std::string_view text);
+    // A memo field takes text as its memo; any other field as assign().
+    short memoAssign(int field, std::string_view text);
+    const char* fieldPtr(int field) const;
+    int fieldLength(int field) const;
+    const char* fieldName(int field) const;
+    // Text of a memo field (bytes of any other field); valid until the next move.
+    const std::string& memoText(int field);
+
+    // --- Locks, durability, maintenance ----------------------------------
+    short lock(long recno);
+    short lockAll();
+    short unlock();
+    short flush();
+    short reindex();
+    short pack();
+    short memoCompress();
+
+  private:
+    enum class State { Record, Eof, Appending };
+    struct KeyChange;
+
+    explicit Data4(Code4& code);
+    short openFiles(const std::string& dbfPath);
+    short openTags();
+    short repairIndex();
+    short report(short code, const std::string& what);
+
+    // Position helpers (data4_position.cpp).
+    short leaveRecord();
+    short load(std::uint32_t recno);
+    void setEof();
+    void refreshShared();
+    bool placeCursor();
+    short skipTag(long n);
+
+    // Record helpers (data4_record.cpp).
+    short mayChange();
+    short commit();
+    short writeChanges();
+    void dropChanges();
+    bool uniqueClash(const Tag4& tag, const std::string& key, std::uint32_t recno);
+    short writeMemos(bool appending);
+
+    // Durability helpers (data4_flush.cpp).
+    short acquireStructure();
+    short flushFiles();
+    short markIndexUnmatched();
+
+    // Maintenance helpers (data4_maint.cpp).
+    short finishInterruptedRewrite();
+    short rewrite(bool dropDeleted);
+    short rebuildTags();
+    std::string keyOf(const Tag4& tag, const RecordSource& src, bool& included) const;
+
+    Code4& code_;
+    std::string dbfPath_, fptPath_, cdxPath_;
+    std::unique_ptr<DbfTable> dbf_;
+    std::unique_ptr<FptFile> fpt_;
+    std::unique_ptr<CdxFile> cdx_;
+    std::unique_ptr<TableLocks> locks_;
+    bool denyWrite_ = false;
+    std::vector<std::unique_ptr<Tag4>> tags_;
+    Tag4* selected_ = nullptr;
+    std::unique_ptr<CdxCursor> cursor_;
+    bool cursorPlaced_ = false;  // cursor_ stands on the current record's entry
+    std::vector<Field4> fieldHandles_;
+
+    State state_ = State::Eof;
+    bool bof_ = false;
+    std::uint32_t recno_ = 0;
+    std::string buffer_;  // the current record as the caller changes it
+    std::string stored_;  // the current record as it is in the table
+    std::string blank_;
+    bool changed_ = false;
+    std::vector<std::optional<std::string>> pendingMemo_;  // assigned, not yet written
+    std::vector<std::optional<std::string>> memoCache_;    // read for the current record
+    RecordView view_;
+
+    bool structureHeld_ = false;   // append lock and index write lock held until flush
+    bool indexUnmatched_ = false;  // the index on disk is marked as matching no table
+};
+
+}  // namespace xbase

@@ -1,0 +1,196 @@
+// Locks between two handles of one process and between two processes:
+// record locks, lock enforcement, deny-write access, appends, and a reader
+// that sees what a writer flushed.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "d4_test_tables.h"
+
+namespace xbase {
+namespace {
+
+using xbase_test::appendKey;
+using xbase_test::assign;
+using xbase_test::Engine;
+using xbase_test::fieldText;
+using xbase_test::TempDir;
+
+// A Keys table of three records, closed again.
+std::string makeKeys(const TempDir& dir) {
+    Engine code;
+    Data4* keys = xbase_test::createKeys(code, dir.file("Keys.dbf"));
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(appendKey(keys, "w" + std::to_string(i), i, i), 0);
+    EXPECT_EQ(d4close(keys), 0);
+    return dir.file("Keys.dbf");
+}
+
+TEST(LockTable, RecordLocksExcludeOtherHandles) {
+    TempDir dir;
+    const std::string path = makeKeys(dir);
+    Engine code;
+    Data4* a = d4open(code, path.c_str());
+    Data4* b = d4open(code, path.c_str());
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(d4lock(a, 2), 0);
+    EXPECT_EQ(d4lock(b, 2), rc::kLocked);
+    EXPECT_EQ(d4lock(b, 3), 0);
+    // Without enforcement a change still needs the record: it is refused whole.
+    ASSERT_EQ(d4goTo(b, 2), 0);
+    ASSERT_EQ(assign(b, "KEYS", "stolen"), 0);
+    EXPECT_EQ(d4skip(b, 1), rc::kLocked);
+    EXPECT_EQ(code4errorCode(code, 0), rc::kLocked);
+    ASSERT_EQ(d4goTo(a, 2), 0);
+    EXPECT_EQ(fieldText(a, "KEYS"), "w2        ");
+    ASSERT_EQ(d4unlock(a), 0);
+    EXPECT_EQ(d4lock(b, 2), 0);
+    ASSERT_EQ(d4goTo(b, 2), 0);
+    ASSERT_EQ(assign(b, "KEYS", "mine"), 0);
+    ASSERT_EQ(d4unlock(b), 0);   // writes the change, then lets go
+    ASSERT_EQ(d4lock(a, 2), 0);  // a lock re-reads the record
+    EXPECT_EQ(fieldText(a, "KEYS"), "mine      ");
+}
+
+TEST(LockTable, EnforcementRefusesChangesWithoutTheLock) {
+    TempDir dir;
+    const std::string path = makeKeys(dir);
+    Engine code;
+    code4lockEnforce(code, 1);
+    Data4* keys = d4open(code, path.c_str());
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(d4goTo(keys, 2), 0);
+    EXPECT_EQ(d4delete(keys), rc::kLockNeeded);
+    EXPECT_EQ(assign(keys, "KEYS", "nope"), rc::kLockNeeded);
+    EXPECT_EQ(f4memoAssign(d4field(keys, "FILTER"), "nope"), rc::kLockNeeded);
+    EXPECT_EQ(d4deleted(keys), 0);
+    EXPECT_EQ(fieldText(keys, "KEYS"), "w2        ");
+    // An append needs no lock and leaves the new record locked, so the
+    // program's recall of it right after works.
+    ASSERT_EQ(appendKey(keys, "new", 4, 1), 0);
+    EXPECT_EQ(d4recall(keys), 0);
+    ASSERT_EQ(d4unlock(keys), 0);
+    EXPECT_EQ(d4delete(keys), rc::kLockNeeded);
+    ASSERT_EQ(d4lock(keys, 4), 0);
+    EXPECT_EQ(d4delete(keys), 0);
+    ASSERT_EQ(d4unlock(keys), 0);
+    ASSERT_EQ(d4close(keys), 0);
+    keys = d4open(code, path.c_str());
+    ASSERT_EQ(d4goTo(keys, 2), 0);
+    EXPECT_EQ(d4deleted(keys), 0);
+    EXPECT_EQ(fieldText(keys, "KEYS"), "w2        ");
+    ASSERT_EQ(d4goTo(keys, 4), 0);
+    EXPECT_EQ(d4deleted(keys), 1);
+}
+
+TEST(LockTable, DenyWriteRefusesWritersBothWays) {
+    TempDir dir;
+    const std::string path = makeKeys(dir);
+    Engine shared, exclusive;
+    ASSERT_EQ(code4accessMode(exclusive, 1), 0);
+    Data4* writer = d4open(shared, path.c_str());
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(d4open(exclusive, path.c_str()), nullptr);
+    EXPECT_EQ(code4errorCode(exclusive, 0), rc::kAccess);
+    ASSERT_EQ(d4close(writer), 0);
+    Data4* sole = d4open(exclusive, path.c_str());
+    ASSERT_TRUE(sole);
+    EXPECT_EQ(d4open(shared, path.c_str()), nullptr);
+    EXPECT_EQ(code4errorCode(shared, 0), rc::kAccess);
+    EXPECT_EQ(d4pack(sole), 0);                        // the sole user can rewrite the table
+    EXPECT_EQ(d4open(shared, path.c_str()), nullptr);  // and still holds it afterwards
+    ASSERT_EQ(d4close(sole), 0);
+    EXPECT_NE(d4open(shared, path.c_str()), nullptr);
+}
+
+TEST(LockTable, AppendsOfTwoHandlesDoNotInterleave) {
+    TempDir dir;
+    const std::string path = makeKeys(dir);
+    Engine code;
+    code->appendLockWaitMs = 50;
+    Data4* a = d4open(code, path.c_str());
+    Data4* b = d4open(code, path.c_str());
+    ASSERT_EQ(appendKey(a, "froma", 10, 1), 0);
+    EXPECT_EQ(appendKey(b, "fromb", 11, 1), rc::kLocked);  // a holds the table until it flushes
+    ASSERT_EQ(d4flush(a), 0);
+    ASSERT_EQ(d4append(b), 0);  // the same append, tried again
+    EXPECT_EQ(d4recNo(b), 5);
+    ASSERT_EQ(d4flush(b), 0);
+    // Each handle sees the other's flushed records and keys.
+    EXPECT_EQ(d4recCountDo(a), 5);
+    ASSERT_EQ(d4tagSelect(a, d4tag(a, "KEYITEMS")), 0);
+    ASSERT_EQ(d4seek(a, "FROMB"), 0);
+    EXPECT_EQ(d4recNo(a), 5);
+    EXPECT_EQ(f4long(d4field(a, "ITEMS")), 11);
+    ASSERT_EQ(d4tagSelect(b, d4tag(b, "ITEMS")), 0);
+    ASSERT_EQ(d4seek(b, "10"), 0);
+    EXPECT_EQ(d4recNo(b), 4);
+}
+
+// Runs body in a child process that signals readiness on a pipe and waits
+// until the parent lets it go; returns the child's pid and the two pipes.
+struct Child {
+    pid_t pid = -1;
+    int ready[2] = {-1, -1};
+    int release[2] = {-1, -1};
+    template <class Body>
+    explicit Child(Body body) {
+        if (pipe(ready) != 0 || pipe(release) != 0) return;
+        pid = fork();
+        if (pid == 0) {
+            char c = body() ? 'y' : 'n';
+            (void)!write(ready[1], &c, 1);
+            (void)!read(release[0], &c, 1);
+            _exit(0);
+        }
+    }
+    bool waitReady() {
+        char c = 0;
+        return read(ready[0], &c, 1) == 1 && c == 'y';
+    }
+    void finish() {
+        char c = 'x';
+        (void)!write(release[1], &c, 1);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        for (int fd : {ready[0], ready[1], release[0], release[1]})
+            close(fd);
+    }
+};
+
+TEST(LockTable, LocksHoldBetweenProcesses) {
+    TempDir dir;
+    const std::string path = makeKeys(dir);
+    Engine code;
+    Data4* keys = d4open(code, path.c_str());
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(d4close(keys), 0);
+    Child child([&] {
+        Code4* own = d4init_v();
+        code4accessMode(own, 1);
+        Data4* t = d4open(own, path.c_str());
+        return t && d4lock(t, 1) == 0;  // kept open and locked until released
+    });
+    ASSERT_GT(child.pid, 0);
+    ASSERT_TRUE(child.waitReady());
+    EXPECT_EQ(d4open(code, path.c_str()), nullptr);  // the child denies writers
+    EXPECT_EQ(code4errorCode(code, 0), rc::kAccess);
+    child.finish();
+    keys = d4open(code, path.c_str());
+    ASSERT_TRUE(keys);
+    EXPECT_EQ(d4lock(keys, 1), 0);
+
+    Child locker([&] {
+        Code4* own = d4init_v();
+        Data4* t = d4open(own, path.c_str());
+        return t && d4lock(t, 2) == 0;
+    });
+    ASSERT_TRUE(locker.waitReady());
+    EXPECT_EQ(d4lock(keys, 2), rc::kLocked);
+    EXPECT_EQ(d4lock(keys, 3), 0);
+    locker.finish();
+    EXPECT_EQ(d4lock(keys, 2), 0);
+}
+
+}  // namespace
+}  // namespace xbase

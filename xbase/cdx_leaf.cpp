@@ -156,7 +156,7 @@ int LeafNode::balancedSplit() const {
     return best;
 }
 
-bool LeafNode::decode(const unsigned char* p) {
+bool LeafNode::decode(const unsigned char* p, bool checkOrder) {
     attr = le16(p + kNodeAttr);
     const int n = le16(p + kNodeKeys);
     left = le32(p + kNodeLeft);
@@ -194,7 +194,8 @@ bool LeafNode::decode(const unsigned char* p) {
         std::memset(dst + dup + fragment, static_cast<unsigned char>(filler_),
                     static_cast<std::size_t>(trail));
         recnos_[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(v & recMask);
-        if (i > 0 && compareEntry(dst - len, recnos_[i - 1], dst, recnos_[i], keyLength_) >= 0) {
+        if (checkOrder && i > 0 &&
+            compareEntry(dst - len, recnos_[i - 1], dst, recnos_[i], keyLength_) >= 0) {
             return false;
         }
     }

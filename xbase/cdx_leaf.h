@@ -71,9 +71,11 @@ class LeafNode {
     // no split can make both fit (fewer than two entries).
     int balancedSplit() const;
 
-    // Reads a leaf page; false when its widths, counts, fragments or order
-    // are damaged.
-    bool decode(const unsigned char* page);
+    // Reads a leaf page; false when its widths, counts or fragments are
+    // damaged, or (with checkOrder) its keys are out of order. Keys read with
+    // the wrong filler may look out of order, so checks made before the
+    // filler is known leave the order alone.
+    bool decode(const unsigned char* page, bool checkOrder = true);
     // Writes the whole page. Precondition: fits().
     void encode(unsigned char* page) const;
 

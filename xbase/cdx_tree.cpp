@@ -163,11 +163,17 @@ short Tree::step(LeafPos& pos, int dir, bool& found) {
 }
 
 short Tree::checkRoot() {
-    const LeafNode* leaf = nullptr;
-    const unsigned char* interior = nullptr;
-    if (short e = readNode(root_, leaf, interior)) return e;
-    std::uint16_t attr = leaf ? leaf->attr : InteriorView(interior, keyLength_).attr();
-    return (attr & kAttrRoot) ? rc::kSuccess : rc::kIndex;
+    if (!nodeOffset(root_)) return rc::kIndex;
+    short error = rc::kSuccess;
+    const unsigned char* page = cache_.page(root_, error);
+    if (page == nullptr) return error;
+    const std::uint16_t attr = le16(page + kNodeAttr);
+    if (attr > (kAttrLeaf | kAttrRoot) || (attr & kAttrRoot) == 0) return rc::kIndex;
+    if (attr & kAttrLeaf) {
+        LeafNode probe(keyLength_, filler_);
+        return probe.decode(page, false) ? rc::kSuccess : rc::kIndex;
+    }
+    return InteriorView(page, keyLength_).plausible() ? rc::kSuccess : rc::kIndex;
 }
 
 short Tree::insert(const unsigned char* key, std::uint32_t recno, bool unique, Outcome& outcome) {

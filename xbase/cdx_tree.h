@@ -51,6 +51,8 @@ class Tree {
     // Takes the root another process wrote into the header.
     void adoptRoot(std::uint32_t root) { root_ = root; }
     // Reads the root page: a sound node carrying the root bit, else rc::kIndex.
+    // The key order of a root leaf is left unchecked (the filler may not be
+    // known yet).
     short checkRoot();
     int keyLength() const { return keyLength_; }
     char filler() const { return filler_; }

@@ -1,0 +1,401 @@
+// CDX files as a whole: the flush marker and its write order, damaged files
+// refused or walked safely, and two handles sharing one file through the
+// index lock and the change counter.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/xbase/cdx_test_support.h"
+#include "xbase/cdx_index.h"
+#include "xbase/return_codes.h"
+
+namespace {
+
+using cdxtest::TempDir;
+using xbase::CdxCursor;
+using xbase::CdxFile;
+using xbase::CdxTag;
+using xbase::CdxTagSpec;
+using xbase::OpenMode;
+namespace rc = xbase::rc;
+
+// Passes everything to the real file system, logs writes and syncs, and can
+// fail every write after the first `writesLeft`.
+class RecordingFileSystem : public xbase::FileSystem {
+  public:
+    struct Op {
+        char kind;  // 'w' write, 's' sync
+        std::uint64_t offset;
+        std::size_t size;
+    };
+
+    RecordingFileSystem() : real_(xbase::fileSystem()) { xbase::setFileSystem(this); }
+    ~RecordingFileSystem() override { xbase::setFileSystem(nullptr); }
+
+    std::unique_ptr<xbase::File> open(const std::string& path, OpenMode mode) override {
+        auto inner = real_.open(path, mode);
+        return inner ? std::make_unique<Wrapped>(std::move(inner), *this) : nullptr;
+    }
+    std::unique_ptr<xbase::File> create(const std::string& path) override {
+        auto inner = real_.create(path);
+        return inner ? std::make_unique<Wrapped>(std::move(inner), *this) : nullptr;
+    }
+    bool exists(const std::string& path) override { return real_.exists(path); }
+    bool remove(const std::string& path) override { return real_.remove(path); }
+    bool rename(const std::string& from, const std::string& to) override {
+        return real_.rename(from, to);
+    }
+
+    std::vector<Op> ops;
+    int writesLeft = -1;  // -1: never fail
+
+  private:
+    class Wrapped : public xbase::File {
+      public:
+        Wrapped(std::unique_ptr<xbase::File> inner, RecordingFileSystem& fs)
+            : inner_(std::move(inner)), fs_(fs) {}
+        bool read(std::uint64_t off, void* buf, std::size_t n) override {
+            return inner_->read(off, buf, n);
+        }
+        long long readSome(std::uint64_t off, void* buf, std::size_t n) override {
+            return inner_->readSome(off, buf, n);
+        }
+        bool write(std::uint64_t off, const void* buf, std::size_t n) override {
+            if (fs_.writesLeft == 0) return false;
+            if (fs_.writesLeft > 0) --fs_.writesLeft;
+            fs_.ops.push_back({'w', off, n});
+            return inner_->write(off, buf, n);
+        }
+        long long size() override { return inner_->size(); }
+        bool truncate(std::uint64_t length) override { return inner_->truncate(length); }
+        bool sync() override {
+            fs_.ops.push_back({'s', 0, 0});
+            return inner_->sync();
+        }
+        bool lock(std::uint64_t off, std::uint64_t len, xbase::LockKind kind, bool wait) override {
+            return inner_->lock(off, len, kind, wait);
+        }
+        bool unlock(std::uint64_t off, std::uint64_t len) override {
+            return inner_->unlock(off, len);
+        }
+
+      private:
+        std::unique_ptr<xbase::File> inner_;
+        RecordingFileSystem& fs_;
+    };
+
+    xbase::FileSystem& real_;
+};
+
+CdxTagSpec spec(const std::string& name, int keyLength) {
+    CdxTagSpec s;
+    s.name = name;
+    s.keyExpr = name;
+    s.keyLength = keyLength;
+    return s;
+}
+
+std::string key(std::uint32_t n, int keyLength = 12) {
+    std::string k = "K" + std::to_string(n * 7919u % 100000u);
+    k.resize(static_cast<std::size_t>(keyLength), ' ');
+    return k;
+}
+
+// A file with one tag "T" of `count` entries, flushed.
+void makeFile(const std::string& path, std::uint32_t count) {
+    short error = 0;
+    auto cdx = CdxFile::create(path, error);
+    ASSERT_TRUE(cdx);
+    CdxTag* tag = cdx->addTag(spec("T", 12), error);
+    ASSERT_TRUE(tag);
+    for (std::uint32_t r = 1; r <= count; ++r)
+        ASSERT_EQ(tag->insert(key(r), r), 0);
+    ASSERT_EQ(cdx->flush(count, false), 0);
+}
+
+std::size_t countForward(CdxTag& tag) {
+    CdxCursor c(tag);
+    std::size_t n = 0;
+    for (bool ok = c.first(); ok && n < 1'000'000; ok = c.next())
+        ++n;
+    return n;
+}
+
+TEST(CdxFile, FlushMarkerStates) {
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    short error = 0;
+    auto cdx = CdxFile::create(path, error);
+    ASSERT_TRUE(cdx);
+    std::uint32_t count = 99;
+    EXPECT_TRUE(cdx->hasMarker());
+    ASSERT_TRUE(cdx->cleanState(count));
+    EXPECT_EQ(count, 0u);
+    CdxTag* tag = cdx->addTag(spec("T", 12), error);
+    for (std::uint32_t r = 1; r <= 500; ++r)
+        ASSERT_EQ(tag->insert(key(r), r), 0);
+    ASSERT_EQ(cdx->flush(500, false), 0);
+    ASSERT_TRUE(cdx->cleanState(count));
+    EXPECT_EQ(count, 500u);
+    // Only the count changes: the marker follows.
+    ASSERT_EQ(cdx->flush(501, false), 0);
+    ASSERT_TRUE(cdx->cleanState(count));
+    EXPECT_EQ(count, 501u);
+    cdx.reset();
+
+    {
+        // A flush that dies after its first write leaves the mid-flush marker.
+        RecordingFileSystem fs;
+        auto failing = CdxFile::open(path, OpenMode::ReadWrite, error);
+        ASSERT_TRUE(failing);
+        for (std::uint32_t r = 501; r <= 900; ++r) {
+            ASSERT_EQ(failing->tag("T")->insert(key(r), r), 0);
+        }
+        fs.writesLeft = 1;
+        EXPECT_EQ(failing->flush(900, false), rc::kWrite);
+    }
+    auto after = CdxFile::open(path, OpenMode::ReadWrite, error);
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(after->hasMarker());
+    EXPECT_FALSE(after->cleanState(count));
+    // The table then rebuilds; a good flush makes the file clean again.
+    std::vector<std::pair<std::string, std::uint32_t>> entries;
+    for (std::uint32_t r = 1; r <= 900; ++r)
+        entries.emplace_back(key(r), r);
+    ASSERT_EQ(after->tag("T")->rebuild(entries), 0);
+    ASSERT_EQ(after->flush(900, false), 0);
+    ASSERT_TRUE(after->cleanState(count));
+    EXPECT_EQ(count, 900u);
+    EXPECT_EQ(countForward(*after->tag("T")), 900u);
+}
+
+TEST(CdxFile, SyncedFlushWritesInSafeOrder) {
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    makeFile(path, 10);
+    RecordingFileSystem fs;
+    short error = 0;
+    auto cdx = CdxFile::open(path, OpenMode::ReadWrite, error);
+    ASSERT_TRUE(cdx);
+    for (std::uint32_t r = 11; r <= 3000; ++r)
+        ASSERT_EQ(cdx->tag("T")->insert(key(r), r), 0);
+    fs.ops.clear();
+    ASSERT_EQ(cdx->flush(3000, true), 0);
+    // marker (dirty), sync, pages..., sync, marker (clean), sync
+    ASSERT_GE(fs.ops.size(), 6u);
+    EXPECT_EQ(fs.ops.front().kind, 'w');
+    EXPECT_EQ(fs.ops.front().offset, 480u);
+    EXPECT_EQ(fs.ops[1].kind, 's');
+    EXPECT_EQ(fs.ops.back().kind, 's');
+    const auto& clean = fs.ops[fs.ops.size() - 2];
+    EXPECT_EQ(clean.kind, 'w');
+    EXPECT_EQ(clean.offset, 480u);
+    EXPECT_EQ(fs.ops[fs.ops.size() - 3].kind, 's');
+    for (std::size_t i = 2; i + 3 < fs.ops.size(); ++i) {
+        EXPECT_EQ(fs.ops[i].kind, 'w');
+        EXPECT_NE(fs.ops[i].offset, 480u);
+    }
+    std::vector<unsigned char> bytes = cdxtest::readFile(path);
+    EXPECT_EQ(std::string(bytes.begin() + 480, bytes.begin() + 485), std::string("VMRK\0", 5));
+}
+
+TEST(CdxFile, DamagedFilesAreRefused) {
+    TempDir dir;
+    const std::string good = dir.file("good.cdx");
+    makeFile(good, 2000);
+    const std::vector<unsigned char> bytes = cdxtest::readFile(good);
+    short error = 0;
+    EXPECT_EQ(CdxFile::open(dir.file("missing.cdx"), OpenMode::ReadOnly, error), nullptr);
+    EXPECT_EQ(error, rc::kOpen);
+
+    auto refused = [&](std::vector<unsigned char> damaged, const char* what) {
+        const std::string path = dir.file("bad.cdx");
+        cdxtest::writeFile(path, damaged);
+        short e = 0;
+        EXPECT_EQ(CdxFile::open(path, OpenMode::ReadOnly, e), nullptr) << what;
+        EXPECT_EQ(e, rc::kIndex) << what;
+    };
+    auto patched = [&](std::size_t at, std::vector<unsigned char> with) {
+        std::vector<unsigned char> b = bytes;
+        std::copy(with.begin(), with.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    refused({}, "empty file");
+    refused(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 1000), "cut in the header");
+    refused(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 2600), "cut in a root");
+    refused(std::vector<unsigned char>(4096, 0xAB), "garbage");
+    refused(patched(1536 + 12, {0x2C, 0x01}), "key length 300");
+    refused(patched(1536, {0x01, 0x0A, 0, 0}), "root not on a page");
+    refused(patched(1536, {0, 0, 0, 0x7F}), "root past the end");
+    refused(patched(1024 + 24, {0xFF, 0xFF, 0xFF}), "directory names a header past the end");
+    refused(patched(1024 + 2, {0xFF, 0x00}), "directory leaf with 255 keys");
+    std::uint32_t root = bytes[1536] | (bytes[1537] << 8) | (bytes[1538] << 16);
+    refused(patched(root, {0x09, 0x00}), "unknown node attributes");
+    refused(patched(root + 2, {0x00, 0x00}), "interior root without keys");
+}
+
+// Child offsets of an interior page with 12-byte keys.
+std::vector<std::uint32_t> children(const std::vector<unsigned char>& b, std::uint32_t page) {
+    std::vector<std::uint32_t> out;
+    int n = b[page + 2] | (b[page + 3] << 8);
+    for (int i = 0; i < n; ++i) {
+        std::size_t e = page + 12 + static_cast<std::size_t>(i) * 20 + 16;
+        out.push_back(std::uint32_t{b[e]} << 24 | b[e + 1] << 16 | b[e + 2] << 8 | b[e + 3]);
+    }
+    return out;
+}
+
+void putLe32(std::vector<unsigned char>& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+TEST(CdxFile, CyclicLinksEndWalksWithAnError) {
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    makeFile(path, 1000);
+    std::vector<unsigned char> bytes = cdxtest::readFile(path);
+    std::uint32_t root = bytes[1536] | (bytes[1537] << 8) | (bytes[1538] << 16);
+    ASSERT_EQ(bytes[root], 1);  // an interior root over leaves
+    std::vector<std::uint32_t> leaves = children(bytes, root);
+    ASSERT_GE(leaves.size(), 3u);
+    short error = 0;
+
+    // The last leaf's right link points back to the first leaf; the first
+    // leaf's left link to itself.
+    std::vector<unsigned char> cyclic = bytes;
+    putLe32(cyclic, leaves.back() + 8, leaves.front());
+    putLe32(cyclic, leaves.front() + 4, leaves.front());
+    cdxtest::writeFile(path, cyclic);
+    auto cdx = CdxFile::open(path, OpenMode::ReadOnly, error);
+    ASSERT_TRUE(cdx);
+    CdxCursor c(*cdx->tag("T"));
+    std::size_t steps = 0;
+    for (bool ok = c.first(); ok && steps < 100000; ok = c.next())
+        ++steps;
+    EXPECT_EQ(steps, 1000u);
+    EXPECT_EQ(c.error(), rc::kIndex);
+    steps = 0;
+    for (bool ok = c.last(); ok && steps < 100000; ok = c.prev())
+        ++steps;
+    EXPECT_EQ(steps, 1000u);
+    EXPECT_EQ(c.error(), rc::kIndex);
+
+    // A child pointer back to the root: descents stop at the depth bound.
+    std::vector<unsigned char> loop = bytes;
+    std::size_t lastChild = root + 12 + (leaves.size() - 1) * 20 + 16;
+    for (int i = 0; i < 4; ++i)
+        loop[lastChild + static_cast<std::size_t>(i)] =
+            static_cast<unsigned char>(root >> (24 - 8 * i));
+    cdxtest::writeFile(path, loop);
+    cdx = CdxFile::open(path, OpenMode::ReadWrite, error);
+    ASSERT_TRUE(cdx);
+    CdxCursor d(*cdx->tag("T"));
+    EXPECT_FALSE(d.last());
+    EXPECT_EQ(d.error(), rc::kIndex);
+    EXPECT_FALSE(d.seekGE("ZZZ"));
+    EXPECT_EQ(d.error(), rc::kIndex);
+    EXPECT_EQ(cdx->tag("T")->insert(key(0, 12).replace(0, 1, "Z"), 1), rc::kIndex);
+}
+
+TEST(CdxFile, RandomDamageNeverCrashesOrHangs) {
+    TempDir dir;
+    const std::string good = dir.file("good.cdx");
+    makeFile(good, 1500);
+    const std::vector<unsigned char> bytes = cdxtest::readFile(good);
+    std::mt19937 rng(2024);
+    const std::string path = dir.file("bad.cdx");
+    for (int round = 0; round < 300; ++round) {
+        std::vector<unsigned char> damaged = bytes;
+        int flips = std::uniform_int_distribution<int>(1, 40)(rng);
+        for (int i = 0; i < flips; ++i) {
+            std::size_t at = std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(rng);
+            damaged[at] = static_cast<unsigned char>(rng());
+        }
+        cdxtest::writeFile(path, damaged);
+        short error = 0;
+        auto cdx = CdxFile::open(path, OpenMode::ReadWrite, error);
+        if (!cdx) {
+            EXPECT_EQ(error, rc::kIndex);
+            continue;
+        }
+        for (CdxTag* tag : cdx->tags()) {
+            EXPECT_LE(countForward(*tag), 100000u);
+            CdxCursor c(*tag);
+            std::size_t steps = 0;
+            for (bool ok = c.last(); ok && steps < 100000; ok = c.prev())
+                ++steps;
+            EXPECT_LT(steps, 100000u);
+            c.seekGE("K5");
+            if (tag->keyLength() == 12) {
+                for (std::uint32_t r = 1; r <= 50; ++r) {
+                    tag->remove(key(r * 13), r * 13);
+                    tag->insert(key(r + 7000), r + 7000);
+                }
+            }
+        }
+        cdx->flush(1500, false);
+    }
+}
+
+TEST(CdxFile, TwoHandlesShareChangesThroughTheLock) {
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    makeFile(path, 100);
+    short error = 0;
+    auto a = CdxFile::open(path, OpenMode::ReadWrite, error);
+    auto b = CdxFile::open(path, OpenMode::ReadWrite, error);
+    ASSERT_TRUE(a && b);
+    CdxCursor onB(*b->tag("T"));
+    ASSERT_TRUE(onB.first());
+    const std::string firstKey(onB.key());
+
+    ASSERT_EQ(a->lockForWrite(), 0);
+    EXPECT_FALSE(b->file().lock(0x7FFFFFFE, 1, xbase::LockKind::Exclusive, false));
+    for (std::uint32_t r = 101; r <= 2000; ++r)
+        ASSERT_EQ(a->tag("T")->insert(key(r), r), 0);
+    ASSERT_EQ(a->tag("T")->remove(firstKey, onB.recNo()), 0);
+    ASSERT_EQ(a->flush(2000, false), 0);
+    a->unlockWrite();
+
+    ASSERT_EQ(b->lockForWrite(), 0);  // picks up a's changes
+    EXPECT_EQ(countForward(*b->tag("T")), 1999u);
+    // b's cursor stood on the entry a removed: it moves on to the successor.
+    ASSERT_TRUE(onB.next());
+    EXPECT_GT(std::string(onB.key()), firstKey);
+    ASSERT_EQ(b->tag("T")->insert(key(5000), 5000), 0);
+    ASSERT_EQ(b->flush(2000, false), 0);
+    b->unlockWrite();
+
+    a->refreshIfChanged();
+    EXPECT_EQ(countForward(*a->tag("T")), 2000u);
+    std::uint32_t count = 0;
+    EXPECT_TRUE(a->cleanState(count));
+    EXPECT_EQ(count, 2000u);
+}
+
+TEST(CdxFile, ReadOnlyFilesRefuseChangesAndCountReads) {
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    makeFile(path, 3000);
+    short error = 0;
+    auto cdx = CdxFile::open(path, OpenMode::ReadOnly, error);
+    ASSERT_TRUE(cdx);
+    CdxTag* tag = cdx->tag("T");
+    EXPECT_EQ(tag->insert(key(1), 9999), rc::kWrite);
+    EXPECT_EQ(tag->remove(key(1), 1), rc::kWrite);
+    EXPECT_EQ(tag->rebuild({}), rc::kWrite);
+    EXPECT_EQ(cdx->addTag(spec("U", 4), error), nullptr);
+    const std::uint64_t before = cdx->pagesRead();
+    EXPECT_EQ(countForward(*tag), 3000u);
+    const std::uint64_t walked = cdx->pagesRead() - before;
+    EXPECT_GT(walked, 10u);
+    EXPECT_EQ(countForward(*tag), 3000u);
+    EXPECT_EQ(cdx->pagesRead() - before, walked);  // the second walk is served from the cache
+    EXPECT_EQ(cdx->flush(3000, false), 0);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// Search options stories: Font Size and Header Size with their bounds and
+// parsing, what survives a restart, and Search Criteria.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/profile.h"
+#include "search/search_options.h"
+#include "tests/program/program_story.h"
+
+namespace {
+
+using testsupport::ProgramStory;
+
+TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEven) {
+    ProgramStory story;
+    ASSERT_TRUE(story.start());
+    auto& dialogs = story.platform.dialogs;
+    for (const auto& [answer, expected] : std::vector<std::pair<std::string, int>>{
+             {"48", 48}, {"1.4", 1}, {"12abc", 12}, {"10.5", 10}, {"11.5", 12}, {" 9", 9}}) {
+        dialogs.inputs.push_back(answer);
+        search::mnuFontsize_Click(story.p());
+        EXPECT_EQ(story.main().txtInput.font.size, expected) << answer;
+    }
+    EXPECT_TRUE(dialogs.boxes.empty());
+    ASSERT_EQ(dialogs.inputBoxes.size(), 6u);
+    EXPECT_EQ(dialogs.inputBoxes[0].prompt, "Enter Font Size.");
+    EXPECT_EQ(dialogs.inputBoxes[0].title, "Font Size");
+    EXPECT_EQ(dialogs.inputBoxes[0].proposed, "11");
+    EXPECT_EQ(dialogs.inputBoxes[1].proposed, "48");
+    EXPECT_EQ(story.platform.desktop.yields, 6);
+}
+
+TEST(FontSize, RefusesValuesOutsideTheRangeAndChangesNothing) {
+    ProgramStory story;
+    ASSERT_TRUE(story.start());
+    auto& dialogs = story.platform.dialogs;
+    for (const std::string answer : {"49", "0", "0.6", "", "abc", "-12"}) {
+        dialogs.inputs.push_back(answer);
+        search::mnuFontsize_Click(story.p());
+        ASSERT_FALSE(dialogs.boxes.empty());
+        const auto& box = dialogs.boxes.back();
+        EXPECT_EQ(box.text, "Invalid Font Size.") << answer;
+        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+        EXPECT_EQ(box.title, "Vellumark");
+        EXPECT_EQ(story.main().txtInput.font.size, 11) << answer;
+    }
+    EXPECT_EQ(dialogs.boxes.size(), 6u);
+    EXPECT_FALSE(story.platform.files.exists(story.folder.file("vellumark.ini")));
+}
+
+TEST(FontSize, IsWrittenAndOutlivesARestartWhileTheHeaderSizeDoesNot) {
+    ProgramStory story;
+    ASSERT_TRUE(story.start());
+    story.platform.dialogs.inputs = {"14", "30"};
+    search::mnuFontsize_Click(story.p());
+    search::mnuHeadersize_Click(story.p());
+    EXPECT_EQ(story.main().headerSize, 30);
+    const std::string settings = story.folder.file("vellumark.ini");
+    EXPECT_EQ(platform::readProfileString("Setup", "FontSize", "", 5, settings), "14");
+    EXPECT_EQ(platform::readProfileString("Setup", "HeaderSize", "", 5, settings), "");
+
+    ASSERT_TRUE(story.start());
+    EXPECT_EQ(story.main().txtInput.font.size, 14);
+    EXPECT_EQ(story.main().headerSize, 25);
+}
+
+TEST(HeaderSize, TakesWholeNumbersAboveOneAndIgnoresEverythingElse) {
+    ProgramStory story;
+    ASSERT_TRUE(story.start());
+    auto& dialogs = story.platform.dialogs;
+    struct Case {
+        std::string answer;
+        int expected;
+    };
+    // Each case starts from the result of the one before.
+    for (const Case& c : std::vector<Case>{{"2", 2},
+                                           {"1", 2},
+                                           {"1.0", 2},
+                                           {"1.5", 2},
+                                           {"10", 10},
+                                           {"30 words", 10},
+                                           {"abc", 10},
+                                           {"", 10},
+                                           {"0", 10},
+                                           {"-5", 10},
+                                           {"40000", 10},
+                                           {" 32767 ", 32767},
+                                           {"+2.5", 2},
+                                           {"1e2", 100},
+                                           {"inf", 100},
+                                           {"1.2", 1}}) {
+        dialogs.inputs.push_back(c.answer);
+        search::mnuHeadersize_Click(story.p());
+        EXPECT_EQ(story.main().headerSize, c.expected) << '"' << c.answer << '"';
+    }
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(dialogs.inputBoxes[0].prompt,
+              "Specify the number of words in the header for the 'Top Only' search.");
+    EXPECT_EQ(dialogs.inputBoxes[0].title, "Header Size");
+    EXPECT_EQ(dialogs.inputBoxes[0].proposed, "25");
+    EXPECT_EQ(dialogs.inputBoxes[1].proposed, "2");
+    EXPECT_FALSE(story.platform.files.exists(story.folder.file("vellumark.ini")));
+}
+
+TEST(SearchCriteria, ShowsTheLastQueryInAPlainBox) {
+    ProgramStory story;
+    ASSERT_TRUE(story.start());
+    search::mnuCriteria_Click(story.p());
+    ASSERT_EQ(story.platform.dialogs.boxes.size(), 1u);
+    const auto& box = story.platform.dialogs.boxes[0];
+    EXPECT_EQ(box.text, "");
+    EXPECT_EQ(box.title, "Vellumark");
+    EXPECT_EQ(box.icon, platform::Icon::None);
+    EXPECT_EQ(box.buttons, platform::Buttons::Ok);
+}
+
+}  // namespace

@@ -7,6 +7,11 @@
 #include <cstring>
 
 namespace xbase::cdx {
+namespace {
+
+constexpr std::size_t kGrowEntries = 8;
+
+}  // namespace
 
 LeafWidths leafWidths(int keyLength, std::uint32_t maxRecno) {
     LeafWidths w;
@@ -70,6 +75,11 @@ void LeafNode::insert(int pos, const unsigned char* k, std::uint32_t rec) {
     int delta = fragmentAfter(prev, k);
     if (pos < size()) delta += fragmentAfter(k, key(pos)) - fragmentAfter(prev, key(pos));
     auto at = static_cast<std::ptrdiff_t>(pos) * keyLength_;
+    if (recnos_.size() == recnos_.capacity()) {
+        // Grow by a few entries, not by doubling: cached leaves stay small.
+        recnos_.reserve(recnos_.size() + kGrowEntries);
+        keys_.reserve(keys_.size() + kGrowEntries * static_cast<std::size_t>(keyLength_));
+    }
     keys_.insert(keys_.begin() + at, k, k + keyLength_);
     recnos_.insert(recnos_.begin() + pos, rec);
     fragBytes_ += delta;

@@ -1,5 +1,5 @@
 // The CDX page cache: loading, decoding, dirty tracking, write-back in runs
-// and LRU eviction of clean pages.
+// and CLOCK eviction of clean pages.
 #include "xbase/cdx_page_cache.h"
 
 #include <algorithm>
@@ -10,8 +10,8 @@
 namespace xbase::cdx {
 namespace {
 
-// Rough heap cost of an entry beyond its decoded leaf: the map node and LRU node.
-constexpr std::size_t kEntryOverhead = 96;
+// Rough heap cost of a slot beyond its decoded leaf: the map node and list node.
+constexpr std::size_t kSlotOverhead = 96;
 
 }  // namespace
 
@@ -26,189 +26,203 @@ void PageCache::syncFileEnd() {
     fileEnd_ = std::max(fileEnd_, end);
 }
 
-PageCache::Entry* PageCache::find(std::uint32_t off) {
-    auto it = entries_.find(off);
-    if (it == entries_.end()) return nullptr;
-    Entry& e = it->second;
-    if (e.inLru && e.lruPos != lru_.begin()) lru_.splice(lru_.begin(), lru_, e.lruPos);
-    return &e;
+PageCache::Slot* PageCache::at(std::uint32_t off) const {
+    std::size_t page = off / kPageSize;
+    return page < slots_.size() ? slots_[page].get() : nullptr;
 }
 
-PageCache::Entry& PageCache::create(std::uint32_t off) {
-    Entry& e = entries_[off];
-    e.cost = sizeof(Entry) + kEntryOverhead;
-    total_ += e.cost;
-    lru_.push_front(off);
-    e.lruPos = lru_.begin();
-    e.inLru = true;
-    return e;
+PageCache::Slot* PageCache::find(std::uint32_t off) {
+    Slot* s = at(off);
+    if (s != nullptr) s->referenced = true;
+    return s;
+}
+
+PageCache::Slot& PageCache::create(std::uint32_t off) {
+    std::size_t page = off / kPageSize;
+    if (page >= slots_.size()) slots_.resize(page + 1);
+    if (spare_.empty()) {
+        slots_[page] = std::make_unique<Slot>();
+    } else {
+        slots_[page] = std::move(spare_.back());
+        spare_.pop_back();
+        *slots_[page] = Slot();
+    }
+    Slot& s = *slots_[page];
+    s.offset = off;
+    s.cost = sizeof(Slot) + kSlotOverhead;
+    total_ += s.cost;
+    clock_.push_front(&s);
+    s.clockPos = clock_.begin();
+    s.inClock = true;
+    return s;
 }
 
 void PageCache::erase(std::uint32_t off) {
-    auto it = entries_.find(off);
-    if (it == entries_.end()) return;
-    total_ -= it->second.cost;
-    if (it->second.inLru) lru_.erase(it->second.lruPos);
-    entries_.erase(it);
+    Slot* s = at(off);
+    if (s == nullptr) return;
+    total_ -= s->cost;
+    if (s->inClock) clock_.erase(s->clockPos);
+    constexpr std::size_t kMaxSpare = 64;
+    if (spare_.size() < kMaxSpare) {
+        s->leaf.reset();
+        spare_.push_back(std::move(slots_[off / kPageSize]));
+    } else {
+        slots_[off / kPageSize].reset();
+    }
 }
 
-PageCache::Entry* PageCache::load(std::uint32_t off, short& error) {
+PageCache::Slot* PageCache::load(std::uint32_t off, short& error) {
     if (off % kPageSize != 0 || std::uint64_t{off} + kPageSize > fileEnd_) {
         error = rc::kIndex;
         return nullptr;
     }
-    if (Entry* e = find(off)) return e;
-    Entry& e = create(off);
-    long long got = file_.readSome(off, e.bytes.data(), kPageSize);
+    if (Slot* s = find(off)) return s;
+    Slot& s = create(off);
+    long long got = file_.readSome(off, s.bytes.data(), kPageSize);
     if (got != static_cast<long long>(kPageSize)) {
         erase(off);
         error = got < 0 ? rc::kRead : rc::kIndex;  // a page cut short is damage
         return nullptr;
     }
     ++pagesRead_;
-    return &e;
+    return &s;
 }
 
-void PageCache::materialize(Entry& e) {
-    if (!e.leafDirty) return;
-    e.leaf->encode(e.bytes.data());
-    e.leafDirty = false;
+void PageCache::materialize(Slot& s) {
+    if (!s.leafDirty) return;
+    s.leaf->encode(s.bytes.data());
+    s.leafDirty = false;
 }
 
-void PageCache::markDirty(std::uint32_t off, Entry& e) {
-    touched_.push_back(off);
-    if (e.dirty) return;
-    e.dirty = true;
-    if (e.inLru) {
-        lru_.erase(e.lruPos);
-        e.inLru = false;
+void PageCache::markDirty(Slot& s) {
+    touched_.push_back(s.offset);
+    if (s.dirty) return;
+    s.dirty = true;
+    if (s.inClock) {
+        clock_.erase(s.clockPos);
+        s.inClock = false;
     }
-    dirty_.push_back(off);
+    dirty_.push_back(s.offset);
 }
 
 const unsigned char* PageCache::page(std::uint32_t off, short& error) {
-    Entry* e = load(off, error);
-    if (e == nullptr) return nullptr;
-    materialize(*e);
-    return e->bytes.data();
+    Slot* s = load(off, error);
+    if (s == nullptr) return nullptr;
+    materialize(*s);
+    return s->bytes.data();
 }
 
 unsigned char* PageCache::pageForWrite(std::uint32_t off, short& error) {
-    Entry* e = load(off, error);
-    if (e == nullptr) return nullptr;
-    materialize(*e);
-    e->leaf.reset();
-    markDirty(off, *e);
-    return e->bytes.data();
+    Slot* s = load(off, error);
+    if (s == nullptr) return nullptr;
+    materialize(*s);
+    s->leaf.reset();
+    markDirty(*s);
+    return s->bytes.data();
 }
 
 unsigned char* PageCache::pageOverwrite(std::uint32_t off) {
-    Entry* e = find(off);
-    if (e == nullptr) e = &create(off);
-    e->bytes.fill(0);
-    e->leaf.reset();
-    e->leafDirty = false;
-    markDirty(off, *e);
-    return e->bytes.data();
+    Slot* s = find(off);
+    if (s == nullptr) s = &create(off);
+    s->bytes.fill(0);
+    s->leaf.reset();
+    s->leafDirty = false;
+    markDirty(*s);
+    return s->bytes.data();
 }
 
-bool PageCache::holdsDecoded(const Entry& e, int keyLength, char filler) const {
-    return e.leaf && e.leaf->keyLength() == keyLength &&
-           (e.leafDirty || e.leaf->filler() == filler);
+bool PageCache::holdsDecoded(const Slot& s, int keyLength, char filler) const {
+    return s.leaf && s.leaf->keyLength() == keyLength &&
+           (s.leafDirty || s.leaf->filler() == filler);
 }
 
-bool PageCache::decodeLeaf(std::uint32_t off, Entry& e, int keyLength, char filler, short& error) {
-    materialize(e);
-    std::uint16_t attr = le16(e.bytes.data() + kNodeAttr);
+bool PageCache::decodeLeaf(Slot& s, int keyLength, char filler, short& error) {
+    materialize(s);
+    std::uint16_t attr = le16(s.bytes.data() + kNodeAttr);
     auto node = std::make_shared<LeafNode>(keyLength, filler);
     if (attr > (kAttrLeaf | kAttrRoot) || (attr & kAttrLeaf) == 0 ||
-        !node->decode(e.bytes.data())) {
+        !node->decode(s.bytes.data())) {
         error = rc::kIndex;
         return false;
     }
-    e.leaf = std::move(node);
-    touched_.push_back(off);
+    s.leaf = std::move(node);
+    touched_.push_back(s.offset);
     return true;
 }
 
-PageCache::Entry* PageCache::decoded(std::uint32_t off, int keyLength, char filler, short& error) {
-    Entry* e = load(off, error);
-    if (e == nullptr) return nullptr;
-    if (holdsDecoded(*e, keyLength, filler) || decodeLeaf(off, *e, keyLength, filler, error)) {
-        return e;
-    }
+PageCache::Slot* PageCache::decoded(std::uint32_t off, int keyLength, char filler, short& error) {
+    Slot* s = load(off, error);
+    if (s == nullptr) return nullptr;
+    if (holdsDecoded(*s, keyLength, filler) || decodeLeaf(*s, keyLength, filler, error)) return s;
     return nullptr;
 }
 
 bool PageCache::node(std::uint32_t off, int keyLength, char filler, const LeafNode*& leaf,
-                     const unsigned char*& bytes, short& error) {
+                     const unsigned char*& bytes, Slot*& slot, short& error) {
     leaf = nullptr;
     bytes = nullptr;
-    Entry* e = load(off, error);
-    if (e == nullptr) return false;
-    if (holdsDecoded(*e, keyLength, filler)) {
-        leaf = e->leaf.get();
+    slot = load(off, error);
+    if (slot == nullptr) return false;
+    if (holdsDecoded(*slot, keyLength, filler)) {
+        leaf = slot->leaf.get();
         return true;
     }
-    materialize(*e);
-    std::uint16_t attr = le16(e->bytes.data() + kNodeAttr);
+    materialize(*slot);
+    std::uint16_t attr = le16(slot->bytes.data() + kNodeAttr);
     if (attr > (kAttrLeaf | kAttrRoot)) {
         error = rc::kIndex;
         return false;
     }
     if ((attr & kAttrLeaf) == 0) {
-        bytes = e->bytes.data();
+        bytes = slot->bytes.data();
         return true;
     }
-    if (!decodeLeaf(off, *e, keyLength, filler, error)) return false;
-    leaf = e->leaf.get();
+    if (!decodeLeaf(*slot, keyLength, filler, error)) return false;
+    leaf = slot->leaf.get();
     return true;
 }
 
 const LeafNode* PageCache::leaf(std::uint32_t off, int keyLength, char filler, short& error) {
-    Entry* e = decoded(off, keyLength, filler, error);
-    return e ? e->leaf.get() : nullptr;
+    Slot* s = decoded(off, keyLength, filler, error);
+    return s ? s->leaf.get() : nullptr;
 }
 
 std::shared_ptr<const LeafNode> PageCache::leafShared(std::uint32_t off, int keyLength, char filler,
                                                       short& error) {
-    Entry* e = decoded(off, keyLength, filler, error);
-    return e ? e->leaf : nullptr;
+    Slot* s = decoded(off, keyLength, filler, error);
+    return s ? s->leaf : nullptr;
 }
 
-LeafNode* PageCache::leafForWrite(std::uint32_t off, int keyLength, char filler, short& error) {
-    Entry* e = decoded(off, keyLength, filler, error);
-    if (e == nullptr) return nullptr;
-    e->leafDirty = true;
-    markDirty(off, *e);
-    return e->leaf.get();
+LeafNode* PageCache::leafForWrite(Slot* slot) {
+    slot->leafDirty = true;
+    markDirty(*slot);
+    return slot->leaf.get();
 }
 
 LeafNode* PageCache::putLeaf(std::uint32_t off, LeafNode node) {
-    Entry* e = find(off);
-    if (e == nullptr) e = &create(off);
-    e->leaf = std::make_shared<LeafNode>(std::move(node));
-    e->leafDirty = true;
-    markDirty(off, *e);
-    return e->leaf.get();
+    Slot* s = find(off);
+    if (s == nullptr) s = &create(off);
+    s->leaf = std::make_shared<LeafNode>(std::move(node));
+    s->leafDirty = true;
+    markDirty(*s);
+    return s->leaf.get();
 }
 
 const LeafNode* PageCache::heldLeaf(std::uint32_t off) {
-    Entry* e = find(off);
-    return e ? e->leaf.get() : nullptr;
+    Slot* s = find(off);
+    return s ? s->leaf.get() : nullptr;
 }
 
 LeafNode* PageCache::dirtyLeaf(std::uint32_t off) {
-    auto it = entries_.find(off);
-    if (it == entries_.end() || !it->second.leafDirty) return nullptr;
-    return it->second.leaf.get();
+    Slot* s = at(off);
+    return s && s->leafDirty ? s->leaf.get() : nullptr;
 }
 
-void PageCache::patch(std::uint32_t off, int at, const void* data, std::size_t n) {
-    auto it = entries_.find(off);
-    if (it == entries_.end()) return;
-    materialize(it->second);
-    std::memcpy(it->second.bytes.data() + at, data, n);
+void PageCache::patch(std::uint32_t off, int where, const void* data, std::size_t n) {
+    Slot* s = at(off);
+    if (s == nullptr) return;
+    materialize(*s);
+    std::memcpy(s->bytes.data() + where, data, n);
 }
 
 std::uint32_t PageCache::appendPage() {
@@ -230,21 +244,21 @@ short PageCache::writeDirty() {
         return ok;
     };
     for (std::uint32_t off : dirty_) {
-        Entry& e = entries_.at(off);
-        materialize(e);
+        Slot& s = *at(off);
+        materialize(s);
         if (!run.empty() && (off != runStart + run.size() || run.size() >= kMaxRun * kPageSize)) {
             if (!writeRun()) return rc::kWrite;
         }
         if (run.empty()) runStart = off;
-        run.insert(run.end(), e.bytes.begin(), e.bytes.end());
+        run.insert(run.end(), s.bytes.begin(), s.bytes.end());
     }
     if (!writeRun()) return rc::kWrite;
     for (std::uint32_t off : dirty_) {
-        Entry& e = entries_.at(off);
-        e.dirty = false;
-        lru_.push_front(off);
-        e.lruPos = lru_.begin();
-        e.inLru = true;
+        Slot& s = *at(off);
+        s.dirty = false;
+        clock_.push_front(&s);
+        s.clockPos = clock_.begin();
+        s.inClock = true;
     }
     dirty_.clear();
     return rc::kSuccess;
@@ -252,21 +266,29 @@ short PageCache::writeDirty() {
 
 void PageCache::trim() {
     for (std::uint32_t off : touched_) {
-        auto it = entries_.find(off);
-        if (it == entries_.end()) continue;
-        Entry& e = it->second;
-        total_ -= e.cost;
-        e.cost = sizeof(Entry) + kEntryOverhead + (e.leaf ? e.leaf->memoryBytes() : 0);
-        total_ += e.cost;
+        Slot* found = at(off);
+        if (found == nullptr) continue;
+        Slot& s = *found;
+        total_ -= s.cost;
+        s.cost = sizeof(Slot) + kSlotOverhead + (s.leaf ? s.leaf->memoryBytes() : 0);
+        total_ += s.cost;
     }
     touched_.clear();
-    while (total_ > limit_ && !lru_.empty())
-        erase(lru_.back());
+    // CLOCK: a page looked at since it was last passed gets a second chance.
+    while (total_ > limit_ && !clock_.empty()) {
+        Slot* s = clock_.back();
+        if (s->referenced) {
+            s->referenced = false;
+            clock_.splice(clock_.begin(), clock_, s->clockPos);
+        } else {
+            erase(s->offset);
+        }
+    }
 }
 
 void PageCache::dropClean() {
-    while (!lru_.empty())
-        erase(lru_.back());
+    while (!clock_.empty())
+        erase(clock_.back()->offset);
 }
 
 }  // namespace xbase::cdx

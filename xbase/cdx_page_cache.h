@@ -9,12 +9,13 @@
 //  2. Otherwise the bytes are the truth and a decoded leaf, if held, equals
 //     their decoding.
 //  3. Dirty entries are never evicted; they leave the cache only through
-//     writeDirty(). Clean entries sit in an LRU list and trim() evicts them
-//     while the cache holds more than its limit.
-//  4. Pointers returned by page(), pageForWrite(), leaf() and leafForWrite()
-//     stay valid until the next trim() or dropClean(); callers trim only
-//     between whole operations. Shared leaves handed out with leafShared()
-//     stay alive for their holder even after eviction.
+//     writeDirty(). Clean entries sit in a CLOCK list (a lookup only sets a
+//     reference bit) and trim() evicts unreferenced ones while the cache
+//     holds more than its limit.
+//  4. Pointers returned by page(), pageForWrite(), leaf(), node() and the
+//     Slot handles stay valid until the next trim() or dropClean(); callers
+//     trim only between whole operations. Shared leaves handed out with
+//     leafShared() stay alive for their holder even after eviction.
 #pragma once
 
 #include <array>
@@ -22,7 +23,6 @@
 #include <cstdint>
 #include <list>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "xbase/cdx_leaf.h"
@@ -44,17 +44,22 @@ class PageCache {
     // A page whose old contents do not matter: zeroed, dirty, never read.
     unsigned char* pageOverwrite(std::uint32_t off);
 
+    // One cached page; callers hold it only as a handle between node() and
+    // leafForWrite() within one operation.
+    struct Slot;
+
     // The tree node at off: a decoded leaf, or else the bytes of a page whose
     // attributes say interior. False with rc::kIndex for a damaged leaf or
     // unknown attributes.
     bool node(std::uint32_t off, int keyLength, char filler, const LeafNode*& leaf,
-              const unsigned char*& bytes, short& error);
+              const unsigned char*& bytes, Slot*& slot, short& error);
     // The page decoded as a compact leaf; nullptr with rc::kIndex when it is
     // not a sound leaf of this key length.
     const LeafNode* leaf(std::uint32_t off, int keyLength, char filler, short& error);
     std::shared_ptr<const LeafNode> leafShared(std::uint32_t off, int keyLength, char filler,
                                                short& error);
-    LeafNode* leafForWrite(std::uint32_t off, int keyLength, char filler, short& error);
+    // The leaf node() found in slot, marked changed.
+    LeafNode* leafForWrite(Slot* slot);
     // Makes node the page at off (a new or reused page), dirty.
     LeafNode* putLeaf(std::uint32_t off, LeafNode node);
     // The decoded leaf at off when one is held; no read, no decoding.
@@ -65,7 +70,7 @@ class PageCache {
 
     // Copies bytes just written straight to the file into the cached page
     // at off, if it is cached, so the cache keeps matching the file.
-    void patch(std::uint32_t off, int at, const void* data, std::size_t n);
+    void patch(std::uint32_t off, int where, const void* data, std::size_t n);
 
     // A fresh zeroed page at the end of the file.
     std::uint32_t appendPage();
@@ -87,35 +92,39 @@ class PageCache {
     File& file() { return file_; }
 
   private:
-    struct Entry {
-        std::array<unsigned char, kPageSize> bytes{};
-        std::shared_ptr<LeafNode> leaf;
-        bool leafDirty = false;
-        bool dirty = false;
-        bool inLru = false;
-        std::list<std::uint32_t>::iterator lruPos;
-        std::size_t cost = 0;
-    };
-
-    Entry* find(std::uint32_t off);
-    Entry* load(std::uint32_t off, short& error);
-    Entry& create(std::uint32_t off);
-    Entry* decoded(std::uint32_t off, int keyLength, char filler, short& error);
-    bool holdsDecoded(const Entry& e, int keyLength, char filler) const;
-    bool decodeLeaf(std::uint32_t off, Entry& e, int keyLength, char filler, short& error);
-    void materialize(Entry& e);
-    void markDirty(std::uint32_t off, Entry& e);
+    Slot* at(std::uint32_t off) const;
+    Slot* find(std::uint32_t off);
+    Slot* load(std::uint32_t off, short& error);
+    Slot& create(std::uint32_t off);
+    Slot* decoded(std::uint32_t off, int keyLength, char filler, short& error);
+    bool holdsDecoded(const Slot& s, int keyLength, char filler) const;
+    bool decodeLeaf(Slot& s, int keyLength, char filler, short& error);
+    void materialize(Slot& s);
+    void markDirty(Slot& s);
     void erase(std::uint32_t off);
 
     File& file_;
     std::size_t limit_;
-    std::unordered_map<std::uint32_t, Entry> entries_;
-    std::list<std::uint32_t> lru_;  // clean entries, most recently used first
+    std::vector<std::unique_ptr<Slot>> slots_;  // by page number (offset / 512)
+    std::vector<std::unique_ptr<Slot>> spare_;  // evicted slots, kept for reuse
+    std::list<Slot*> clock_;                    // clean entries, the next eviction candidate last
     std::vector<std::uint32_t> dirty_;
     std::vector<std::uint32_t> touched_;  // entries whose cost may have changed
     std::size_t total_ = 0;
     std::uint64_t fileEnd_ = 0;
     std::uint64_t pagesRead_ = 0;
+};
+
+struct PageCache::Slot {
+    std::uint32_t offset = 0;
+    std::array<unsigned char, kPageSize> bytes{};
+    std::shared_ptr<LeafNode> leaf;
+    bool leafDirty = false;
+    bool dirty = false;
+    bool referenced = false;
+    bool inClock = false;
+    std::list<Slot*>::iterator clockPos;
+    std::size_t cost = 0;
 };
 
 }  // namespace xbase::cdx

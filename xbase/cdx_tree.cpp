@@ -2,6 +2,7 @@
 // entry inserts and removes with splits and separator updates.
 #include "xbase/cdx_tree.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
@@ -40,47 +41,31 @@ short Tree::setRoot(std::uint32_t root) {
     return rc::kSuccess;
 }
 
-short Tree::readNode(std::uint32_t off, const LeafNode*& leaf, const unsigned char*& interior) {
+short Tree::readNode(std::uint32_t off, const LeafNode*& leaf, const unsigned char*& interior,
+                     PageCache::Slot*& slot) {
     if (!nodeOffset(off)) return rc::kIndex;
     short error = rc::kSuccess;
-    if (!cache_.node(off, keyLength_, filler_, leaf, interior, error)) return error;
+    if (!cache_.node(off, keyLength_, filler_, leaf, interior, slot, error)) return error;
     if (interior != nullptr && !InteriorView(interior, keyLength_).plausible()) return rc::kIndex;
     return rc::kSuccess;
 }
 
-short Tree::descend(const unsigned char* key, std::uint64_t recno, PathStep* path, int& depth,
-                    std::uint32_t& leafOffset) {
+short Tree::descend(const unsigned char* key, std::uint64_t recno, int edge, PathStep* path,
+                    int& depth, LeafAt& at) {
     std::uint32_t off = root_;
     for (depth = 0;; ++depth) {
-        const LeafNode* leaf = nullptr;
         const unsigned char* interior = nullptr;
-        if (short e = readNode(off, leaf, interior)) return e;
-        if (leaf != nullptr) {
-            leafOffset = off;
+        if (short e = readNode(off, at.leaf, interior, at.slot)) return e;
+        if (at.leaf != nullptr) {
+            at.offset = off;
             return rc::kSuccess;
         }
         if (depth + 1 >= kMaxDepth) return rc::kIndex;
         InteriorView node(interior, keyLength_);
-        int i = node.lowerBound(key, recno);
-        if (i == node.size()) i = node.size() - 1;  // past the last entry: the last child
+        int i = edge < 0 ? 0 : node.size() - 1;
+        if (edge == 0) i = std::min(node.lowerBound(key, recno), i);  // past the end: last child
         if (path != nullptr) path[depth] = {off, i};
         off = node.child(i);
-    }
-}
-
-short Tree::descendEdge(bool last, std::uint32_t& leafOffset) {
-    std::uint32_t off = root_;
-    for (int depth = 0;; ++depth) {
-        const LeafNode* leaf = nullptr;
-        const unsigned char* interior = nullptr;
-        if (short e = readNode(off, leaf, interior)) return e;
-        if (leaf != nullptr) {
-            leafOffset = off;
-            return rc::kSuccess;
-        }
-        if (depth + 1 >= kMaxDepth) return rc::kIndex;
-        InteriorView node(interior, keyLength_);
-        off = node.child(last ? node.size() - 1 : 0);
     }
 }
 
@@ -119,15 +104,15 @@ short Tree::hop(std::uint32_t off, int dir, const LeafNode* from, int fromIndex,
 short Tree::seek(const unsigned char* key, std::uint64_t recno, LeafPos& pos, bool& found) {
     found = false;
     int depth = 0;
-    std::uint32_t off = kNone;
-    if (short e = descend(key, recno, nullptr, depth, off)) return e;
+    LeafAt at;
+    if (short e = descend(key, recno, 0, nullptr, depth, at)) return e;
     short error = rc::kSuccess;
-    std::shared_ptr<const LeafNode> leaf = cache_.leafShared(off, keyLength_, filler_, error);
+    std::shared_ptr<const LeafNode> leaf = cache_.leafShared(at.offset, keyLength_, filler_, error);
     if (!leaf) return error;
     int i = leaf->lowerBound(key, recno);
     if (i < leaf->size()) {
         pos.leaf = std::move(leaf);
-        pos.offset = off;
+        pos.offset = at.offset;
         pos.index = i;
         found = true;
         return rc::kSuccess;
@@ -137,16 +122,18 @@ short Tree::seek(const unsigned char* key, std::uint64_t recno, LeafPos& pos, bo
 
 short Tree::first(LeafPos& pos, bool& found) {
     found = false;
-    std::uint32_t off = kNone;
-    if (short e = descendEdge(false, off)) return e;
-    return hop(off, 1, nullptr, -1, pos, found);
+    int depth = 0;
+    LeafAt at;
+    if (short e = descend(nullptr, 0, -1, nullptr, depth, at)) return e;
+    return hop(at.offset, 1, nullptr, -1, pos, found);
 }
 
 short Tree::last(LeafPos& pos, bool& found) {
     found = false;
-    std::uint32_t off = kNone;
-    if (short e = descendEdge(true, off)) return e;
-    return hop(off, -1, nullptr, -1, pos, found);
+    int depth = 0;
+    LeafAt at;
+    if (short e = descend(nullptr, 0, 1, nullptr, depth, at)) return e;
+    return hop(at.offset, -1, nullptr, -1, pos, found);
 }
 
 short Tree::step(LeafPos& pos, int dir, bool& found) {
@@ -190,51 +177,45 @@ short Tree::insert(const unsigned char* key, std::uint32_t recno, bool unique, O
     }
     PathStep path[kMaxDepth];
     int depth = 0;
-    std::uint32_t off = kNone;
-    if (short e = descend(key, recno, path, depth, off)) return e;
-    short error = rc::kSuccess;
-    const LeafNode* view = cache_.leaf(off, keyLength_, filler_, error);
-    if (view == nullptr) return error;
-    int i = view->lowerBound(key, recno);
-    if (i < view->size() &&
-        compareEntry(view->key(i), view->recno(i), key, recno, keyLength_) == 0) {
+    LeafAt at;
+    if (short e = descend(key, recno, 0, path, depth, at)) return e;
+    int i = at.leaf->lowerBound(key, recno);
+    if (i < at.leaf->size() &&
+        compareEntry(at.leaf->key(i), at.leaf->recno(i), key, recno, keyLength_) == 0) {
         return rc::kSuccess;
     }
-    LeafNode* leaf = cache_.leafForWrite(off, keyLength_, filler_, error);
-    if (leaf == nullptr) return error;
+    LeafNode* leaf = cache_.leafForWrite(at.slot);
     // Appending past the last entry of the tree: split off just the new
     // entry, so leaves filled in key order stay full.
-    bool append = i == leaf->size() && leaf->right == kNone && leaf->fits();
+    const bool atEnd = i == leaf->size();
+    const bool append = atEnd && leaf->right == kNone && leaf->fits();
     leaf->insert(i, key, recno);
     outcome = Outcome::Changed;
-    return settleLeaf(path, depth, off, leaf, append ? leaf->size() - 1 : -1);
+    return settleLeaf(path, depth, at.offset, leaf, append ? leaf->size() - 1 : -1, atEnd);
 }
 
 short Tree::remove(const unsigned char* key, std::uint32_t recno, Outcome& outcome) {
     outcome = Outcome::Unchanged;
     PathStep path[kMaxDepth];
     int depth = 0;
-    std::uint32_t off = kNone;
-    if (short e = descend(key, recno, path, depth, off)) return e;
-    short error = rc::kSuccess;
-    const LeafNode* view = cache_.leaf(off, keyLength_, filler_, error);
-    if (view == nullptr) return error;
-    int i = view->lowerBound(key, recno);
-    if (i == view->size() ||
-        compareEntry(view->key(i), view->recno(i), key, recno, keyLength_) != 0) {
+    LeafAt at;
+    if (short e = descend(key, recno, 0, path, depth, at)) return e;
+    int i = at.leaf->lowerBound(key, recno);
+    if (i == at.leaf->size() ||
+        compareEntry(at.leaf->key(i), at.leaf->recno(i), key, recno, keyLength_) != 0) {
         return rc::kSuccess;
     }
-    LeafNode* leaf = cache_.leafForWrite(off, keyLength_, filler_, error);
-    if (leaf == nullptr) return error;
+    LeafNode* leaf = cache_.leafForWrite(at.slot);
     leaf->erase(i);
     outcome = Outcome::Changed;
-    if (leaf->size() == 0 && depth > 0) return removeNode(path, depth, off, true);
-    return settleLeaf(path, depth, off, leaf, -1);
+    if (leaf->size() == 0 && depth > 0) return removeNode(path, depth, at.offset, true);
+    return settleLeaf(path, depth, at.offset, leaf, -1, i == leaf->size());
 }
 
-short Tree::settleLeaf(PathStep* path, int depth, std::uint32_t off, LeafNode* leaf, int splitAt) {
+short Tree::settleLeaf(PathStep* path, int depth, std::uint32_t off, LeafNode* leaf, int splitAt,
+                       bool lastChanged) {
     if (leaf->fits()) {
-        if (depth == 0 || leaf->size() == 0) return rc::kSuccess;
+        if (!lastChanged || depth == 0 || leaf->size() == 0) return rc::kSuccess;
         int last = leaf->size() - 1;
         return fixSeparators(path, depth, copyEntry(leaf->key(last), leaf->recno(last)));
     }
@@ -411,7 +392,8 @@ short Tree::collectPages(std::vector<std::uint32_t>& pages) {
         for (std::uint32_t off : level) {
             const LeafNode* leaf = nullptr;
             const unsigned char* interior = nullptr;
-            if (short e = readNode(off, leaf, interior)) return e;
+            PageCache::Slot* slot = nullptr;
+            if (short e = readNode(off, leaf, interior, slot)) return e;
             if (leaf != nullptr) return rc::kIndex;
             InteriorView node(interior, keyLength_);
             for (int i = 0; i < node.size(); ++i)

@@ -83,14 +83,26 @@ class Tree {
         int index;
     };
 
+    // The leaf a descent ends in.
+    struct LeafAt {
+        std::uint32_t offset = kNone;
+        const LeafNode* leaf = nullptr;
+        PageCache::Slot* slot = nullptr;
+    };
+
     // Reads the node at off: a leaf (leaf set) or a checked interior page.
-    short readNode(std::uint32_t off, const LeafNode*& leaf, const unsigned char*& interior);
-    short descend(const unsigned char* key, std::uint64_t recno, PathStep* path, int& depth,
-                  std::uint32_t& leafOffset);
-    short descendEdge(bool last, std::uint32_t& leafOffset);
+    short readNode(std::uint32_t off, const LeafNode*& leaf, const unsigned char*& interior,
+                   PageCache::Slot*& slot);
+    // Follows the first child whose last entry is >= the target (the last
+    // child past the end), or with edge set the first (-1) or last (1) child.
+    short descend(const unsigned char* key, std::uint64_t recno, int edge, PathStep* path,
+                  int& depth, LeafAt& at);
     short hop(std::uint32_t off, int dir, const LeafNode* from, int fromIndex, LeafPos& pos,
               bool& found);
-    short settleLeaf(PathStep* path, int depth, std::uint32_t off, LeafNode* leaf, int splitAt);
+    // After a leaf changed: split it if it no longer fits, else carry a new
+    // last entry (lastChanged) up to the separators.
+    short settleLeaf(PathStep* path, int depth, std::uint32_t off, LeafNode* leaf, int splitAt,
+                     bool lastChanged);
     short insertChild(PathStep* path, int depth, const EntryCopy& leftLast, std::uint32_t leftOff,
                       const EntryCopy& rightLast, std::uint32_t rightOff);
     short removeNode(PathStep* path, int depth, std::uint32_t off, bool isLeaf);

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "browse/gonext.h"
 #include "browse/show_document.h"
 #include "xbase/d4.h"
 

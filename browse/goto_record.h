@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "browse/gonext.h"
 
 namespace browse {
 

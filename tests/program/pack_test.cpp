@@ -1,0 +1,177 @@
+// Pack Database stories: the confirmation, removing exactly the marked records
+// of both tables while document numbers stay, the end of the program, and the
+// refusal while another handle has a table open for writing.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "app/pack_database.h"
+#include "app/startup.h"
+#include "browse/do_delete.h"
+#include "browse/goto_record.h"
+#include "browse/specific_record.h"
+#include "index/create_index.h"
+#include "tests/program/program_story.h"
+#include "xbase/d4.h"
+
+namespace {
+
+using testsupport::ProgramStory;
+
+constexpr const char* kConfirmation =
+    "This program will permanently remove the records tagged for deletion.  The program should "
+    "only be run if no-one else is using the database.  Also, make sure that you have a good "
+    "backup of the databases before you run this program.  Are you sure you want to proceed?";
+
+// What one table holds: per document number, how many records and how many
+// of them are marked; read through an engine of its own.
+struct TableContents {
+    std::map<long, int> records;
+    int marked = 0;
+    long count = 0;
+};
+
+TableContents contents_of(const std::string& path) {
+    TableContents contents;
+    xbase::Code4* engine = xbase::d4init_v();
+    xbase::Data4* table = xbase::d4open(engine, path.c_str());
+    xbase::Field4* items = xbase::d4field(table, "Items");
+    contents.count = xbase::d4recCountDo(table);
+    for (short rc = xbase::d4top(table); rc == 0; rc = xbase::d4skip(table, 1)) {
+        ++contents.records[xbase::f4long(items)];
+        if (xbase::d4deleted(table) == 1) ++contents.marked;
+    }
+    xbase::d4initUndo(engine);
+    return contents;
+}
+
+class PackStory : public ProgramStory {
+  public:
+    PackStory() { EXPECT_TRUE(start()); }
+
+    void index(const std::string& text) {
+        main().txtInput.text = text;
+        app::create_index(p());
+    }
+    // Shows document number by Specific Record and deletes it.
+    void delete_document(int number) {
+        platform.dialogs.inputs = {std::to_string(number)};
+        browse::specific_record(p());
+        browse::do_delete(p(), browse::kDeleteMode);
+    }
+    TableContents keys() { return contents_of(main().keysPath); }
+    TableContents text() { return contents_of(main().textPath); }
+};
+
+TEST(Pack, RemovesExactlyTheMarkedRecordsAndKeepsDocumentNumbers) {
+    PackStory story;
+    story.index("alpha document is the first one");
+    story.index("bravo document " + std::string(4000, 'b') + " is long");
+    story.index("charlie document stays in the table");
+    story.index("delta document was the last one stored");
+    story.delete_document(2);
+    story.delete_document(4);
+    const TableContents keysBefore = story.keys();
+    ASSERT_EQ(story.text().marked, 2);
+    const long memoBefore = story.platform.files.fileLength(story.folder.file("Text.fpt"));
+
+    story.platform.dialogs.answers = {platform::Answer::Yes};
+    story.platform.desktop.pointerChanges.clear();
+    app::pack_database(story.p());
+
+    const auto& boxes = story.platform.dialogs.boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, kConfirmation);
+    EXPECT_EQ(boxes[0].icon, platform::Icon::Question);
+    EXPECT_EQ(boxes[0].buttons, platform::Buttons::YesNoCancel);
+    EXPECT_EQ(boxes[1].text, "Database Pack completed.  Please restart the program.");
+    EXPECT_EQ(boxes[1].icon, platform::Icon::Exclamation);
+    EXPECT_FALSE(boxes[1].busy);
+    EXPECT_EQ(story.platform.desktop.pointerChanges, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(story.p().ended);
+    EXPECT_EQ(story.p().engine, nullptr);
+    EXPECT_EQ(story.p().keys, nullptr);
+    EXPECT_EQ(story.p().text, nullptr);
+
+    const TableContents text = story.text();
+    EXPECT_EQ(text.count, 2);
+    EXPECT_EQ(text.marked, 0);
+    EXPECT_EQ(text.records, (std::map<long, int>{{1, 1}, {3, 1}}));
+    const TableContents keys = story.keys();
+    EXPECT_EQ(keys.marked, 0);
+    EXPECT_EQ(keys.records,
+              (std::map<long, int>{{1, keysBefore.records.at(1)}, {3, keysBefore.records.at(3)}}));
+    EXPECT_LT(story.platform.files.fileLength(story.folder.file("Text.fpt")), memoBefore);
+
+    // Restarted: the highest number is the last remaining document's, record
+    // numbers run from 1 again, and a new document takes the next number.
+    ASSERT_TRUE(story.start());
+    EXPECT_EQ(story.main().highestDocumentNumber, 3);
+    browse::goto_record(story.p(), browse::kLast);
+    EXPECT_EQ(story.main().txtInput.text, "charlie document stays in the table");
+    EXPECT_EQ(story.main().LabelRecord.caption, "#2");
+    story.index("echo document after the pack");
+    EXPECT_EQ(story.main().documentOnDisplay, 4);
+}
+
+TEST(Pack, AnyAnswerButYesChangesNothing) {
+    PackStory story;
+    story.index("alpha document is the first one");
+    story.delete_document(1);
+    xbase::Data4* keys = story.p().keys;
+    story.platform.desktop.pointerChanges.clear();
+    for (platform::Answer answer : {platform::Answer::No, platform::Answer::Cancel}) {
+        story.platform.dialogs.answers = {answer};
+        app::pack_database(story.p());
+        EXPECT_FALSE(story.p().ended);
+        EXPECT_EQ(story.p().keys, keys);
+        EXPECT_EQ(story.text().marked, 1);
+    }
+    EXPECT_EQ(story.platform.dialogs.boxes.size(), 2u);
+    EXPECT_TRUE(story.platform.desktop.pointerChanges.empty());
+    // The tables are still open and in use.
+    story.index("bravo document after the refusal");
+    EXPECT_EQ(story.text().count, 2);
+}
+
+TEST(Pack, WithNoMarkedRecordsStillRunsToTheEnd) {
+    PackStory story;
+    story.index("alpha document is the first one");
+    story.platform.dialogs.answers = {platform::Answer::Yes};
+    app::pack_database(story.p());
+    ASSERT_EQ(story.platform.dialogs.boxes.size(), 2u);
+    EXPECT_EQ(story.platform.dialogs.boxes[1].text,
+              "Database Pack completed.  Please restart the program.");
+    EXPECT_TRUE(story.p().ended);
+    EXPECT_EQ(story.text().count, 1);
+}
+
+TEST(Pack, RefusesWhileAnotherHandleHasATableOpenForWriting) {
+    for (const bool keysHeld : {true, false}) {
+        PackStory story;
+        story.index("alpha document is the first one");
+        story.delete_document(1);
+        const std::string held = keysHeld ? story.main().keysPath : story.main().textPath;
+        xbase::Code4* other = xbase::d4init_v();
+        ASSERT_NE(xbase::d4open(other, held.c_str()), nullptr);
+
+        story.platform.dialogs.answers = {platform::Answer::Yes};
+        app::pack_database(story.p());
+        ASSERT_EQ(story.platform.dialogs.boxes.size(), 2u);
+        const auto& box = story.platform.dialogs.boxes[1];
+        EXPECT_EQ(box.text, app::cannot_open_message(held, false)) << held;
+        EXPECT_EQ(box.text.find("Cannot open /"), 0u);
+        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+        EXPECT_TRUE(story.p().ended);
+        EXPECT_EQ(keysHeld ? story.p().keys : story.p().text, nullptr);
+        xbase::d4initUndo(other);
+        app::close_main_window(story.p());  // the ended program's window closes
+
+        // Nothing was packed: the marked records are all still there.
+        EXPECT_EQ(story.text().marked, 1);
+        EXPECT_GT(story.keys().marked, 0);
+    }
+}
+
+}  // namespace

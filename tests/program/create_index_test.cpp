@@ -1,0 +1,346 @@
+// Create Index stories: texts typed into the main window become keyword and
+// document records, read back from the tables; the checks, the size limits,
+// drawers, numbering, the view afterwards and the failure rule.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "index/create_index.h"
+#include "store/bindings.h"
+#include "store/names.h"
+#include "tests/program/program_story.h"
+#include "xbase/d4.h"
+
+namespace {
+
+using testsupport::ProgramStory;
+
+const std::string kWorkedExample = "(Hello), said O'Brien (1999).\r\nIt's 5 a.m.";
+const std::string kSizeMessage =
+    "Maximum text size of 32768 bytes exceeded.  It is suggested that you break the text into "
+    "two files.";
+
+std::string without_trailing_blanks(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+struct KeyRow {
+    std::string key;  // trailing blanks removed
+    long position = 0;
+    std::string filter;  // trailing blanks removed
+
+    friend bool operator==(const KeyRow&, const KeyRow&) = default;
+};
+
+void PrintTo(const KeyRow& row, std::ostream* out) {
+    *out << "{\"" << row.key << "\", " << row.position << ", \"" << row.filter << "\"}";
+}
+
+struct TextRow {
+    long items = 0;
+    std::string text;
+    std::string date;
+    bool deleted = false;
+};
+
+// A text of exactly length characters: start, a blank, then letters.
+std::string text_of_length(const std::string& start, std::size_t length) {
+    return start + " " + std::string(length - start.size() - 1, 'z');
+}
+
+class CreateIndex : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(story.start()); }
+
+    ui::FrmMain& form() { return story.main(); }
+    app::Program& program() { return story.p(); }
+
+    void index(const std::string& text) {
+        form().txtInput.text = text;
+        app::create_index(program());
+    }
+
+    // The keyword records of document number, in record order.
+    std::vector<KeyRow> keys_of(long number) {
+        xbase::Data4* keys = program().keys;
+        std::vector<KeyRow> rows;
+        for (long record = 1; record <= xbase::d4recCountDo(keys); ++record) {
+            xbase::d4goTo(keys, record);
+            if (xbase::f4long(xbase::d4field(keys, store::kItemsField)) != number) continue;
+            rows.push_back({without_trailing_blanks(
+                                store::field_text(xbase::d4field(keys, store::kKeysField))),
+                            xbase::f4long(xbase::d4field(keys, store::kOrderField)),
+                            without_trailing_blanks(
+                                store::field_text(xbase::d4field(keys, store::kFilterField)))});
+        }
+        return rows;
+    }
+
+    TextRow text_record(long record) {
+        xbase::Data4* text = program().text;
+        xbase::d4goTo(text, record);
+        return {xbase::f4long(xbase::d4field(text, store::kItemsField)),
+                store::memo_text(xbase::d4field(text, store::kTextField), story.platform.dialogs),
+                store::field_text(xbase::d4field(text, store::kDateField)),
+                xbase::d4deleted(text) == 1};
+    }
+
+    long key_count() { return xbase::d4recCountDo(program().keys); }
+    long text_count() { return xbase::d4recCountDo(program().text); }
+    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
+    testsupport::ScriptedDesktop& desktop() { return story.platform.desktop; }
+
+    ProgramStory story;
+};
+
+TEST_F(CreateIndex, WorkedExampleStoresExactlyItsKeysAndPositions) {
+    index(kWorkedExample);
+    EXPECT_EQ(keys_of(1), (std::vector<KeyRow>{{"Hello", 1, ""},
+                                               {"said", 2, ""},
+                                               {"O Brien", 3, ""},
+                                               {"1999", 4, ""},
+                                               {"It s", 5, ""},
+                                               {"5", 6, ""},
+                                               {"a.m", 7, ""}}));
+    EXPECT_EQ(key_count(), 7);
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(desktop().pointerChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(desktop().yields, 1);
+    EXPECT_FALSE(form().LabelScale.visible);
+    EXPECT_FALSE(form().ImageScale.visible);
+}
+
+TEST_F(CreateIndex, WorkedExampleInALargeTextGivesTheLineBreakItsOwnPosition) {
+    std::string text = kWorkedExample;
+    while (text.size() < 6000)
+        text += " filler";
+    index(text);
+    const std::vector<KeyRow> keys = keys_of(1);
+    ASSERT_GT(keys.size(), 7u);
+    EXPECT_EQ(std::vector<KeyRow>(keys.begin(), keys.begin() + 7),
+              (std::vector<KeyRow>{{"Hello", 1, ""},
+                                   {"said", 2, ""},
+                                   {"O Brien", 3, ""},
+                                   {"1999", 4, ""},
+                                   {"It s", 6, ""},
+                                   {"5", 7, ""},
+                                   {"a.m", 8, ""}}));
+    EXPECT_EQ(keys.back().position, static_cast<long>(keys.size()) + 1);
+    // The bar was drawn before the words and is hidden, full, afterwards.
+    EXPECT_EQ(desktop().yields, 2);
+    EXPECT_FALSE(form().LabelScale.visible);
+    EXPECT_FALSE(form().ImageScale.visible);
+    EXPECT_EQ(form().LabelScale.rect.width, 1950);
+}
+
+TEST_F(CreateIndex, ManyLineBreaksMoveTheBarAndEndFull) {
+    std::string text;
+    for (int line = 1; text.size() < 6000; ++line)
+        text += "line " + std::to_string(line) + "\r\n";
+    index(text);
+    EXPECT_EQ(form().LabelScale.rect.width, 1950);
+    EXPECT_EQ(form().LabelScale.foreColour, ui::kBlack);
+    EXPECT_EQ(form().txtInput.text, "Indexed");
+    // Every line break took a position of its own.
+    const std::vector<KeyRow> keys = keys_of(1);
+    ASSERT_GE(keys.size(), 4u);
+    EXPECT_EQ(keys[2], (KeyRow{"line", 4, ""}));
+    EXPECT_EQ(keys[3], (KeyRow{"2", 5, ""}));
+}
+
+TEST_F(CreateIndex, ShortTextsAndTheNotFoundNoticeAreRefusedWithoutANumber) {
+    index("   123456789   ");
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Text must be at least 10 characters.");
+    EXPECT_EQ(boxes()[0].title, "Vellumark");
+    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(boxes()[0].buttons, platform::Buttons::Ok);
+    EXPECT_EQ(form().focus, ui::MainFocus::txtInput);
+    EXPECT_EQ(form().txtInput.text, "   123456789   ");
+    EXPECT_TRUE(desktop().pointerChanges.empty());
+
+    form().focus = ui::MainFocus::txtSearch;
+    index("NO RECORD FOUND for this search");
+    ASSERT_EQ(boxes().size(), 2u);
+    EXPECT_EQ(boxes()[1].text, "Please enter text for indexing.");
+    EXPECT_EQ(boxes()[1].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(form().txtInput.text, "");
+    EXPECT_EQ(form().focus, ui::MainFocus::txtInput);
+    EXPECT_EQ(form().highestDocumentNumber, 0);
+    EXPECT_EQ(text_count(), 0);
+    EXPECT_EQ(key_count(), 0);
+
+    index("   1234567890   ");
+    index("No Record Found is only the search's notice in capitals");
+    EXPECT_EQ(boxes().size(), 2u);
+    EXPECT_EQ(text_record(1).items, 1);
+    EXPECT_EQ(text_record(2).items, 2);
+    EXPECT_EQ(keys_of(1), (std::vector<KeyRow>{{"1234567890", 2, ""}}));
+}
+
+TEST_F(CreateIndex, LargeTextsBeginAtAWorkingLengthOf5000) {
+    index(text_of_length("alpha\r\nbeta", 4997));
+    EXPECT_EQ(keys_of(1)[1], (KeyRow{"beta", 2, ""}));
+    EXPECT_EQ(desktop().yields, 1);
+
+    index(text_of_length("alpha\r\nbeta", 4998));
+    EXPECT_EQ(keys_of(2)[1], (KeyRow{"beta", 3, ""}));
+    EXPECT_EQ(desktop().yields, 3);
+}
+
+TEST_F(CreateIndex, TheLongestTextIsStoredAndALongerOneConsumesItsNumber) {
+    const std::string longest = text_of_length("longest", 32766);
+    index(longest);
+    EXPECT_EQ(text_record(1).text, longest);
+    EXPECT_EQ(keys_of(1), (std::vector<KeyRow>{{"longest", 1, ""}, {"zzzzzzzzzz", 2, ""}}));
+
+    desktop().pointerChanges.clear();
+    const std::string tooLong = text_of_length("toolong", 32767);
+    index(tooLong);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, kSizeMessage);
+    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
+    EXPECT_FALSE(boxes()[0].busy);
+    EXPECT_EQ(desktop().pointerChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(form().txtInput.text, tooLong);
+    EXPECT_EQ(text_count(), 1);
+    EXPECT_EQ(key_count(), 2);
+
+    index("The next document after the refused one.");
+    EXPECT_EQ(text_record(2).items, 3);
+    EXPECT_EQ(form().LabelRecord.caption, "#2");
+    EXPECT_EQ(keys_of(2), std::vector<KeyRow>{});
+    EXPECT_EQ(keys_of(3).size(), 7u);
+}
+
+TEST_F(CreateIndex, TextBeginningWithABlankGivesTheFirstWordPositionTwo) {
+    index(" leading blank here");
+    EXPECT_EQ(keys_of(1),
+              (std::vector<KeyRow>{{"leading", 2, ""}, {"blank", 3, ""}, {"here", 4, ""}}));
+}
+
+TEST_F(CreateIndex, DrawerGoesIntoFilterTrimmedAndCutToTheFieldWidth) {
+    const long width = xbase::f4len_v(xbase::d4field(program().keys, store::kFilterField));
+    ASSERT_GE(width, 6);
+    const std::string longName = "Correspondence and more";
+    const std::vector<std::pair<std::string, std::string>> drawers = {
+        {"", ""},
+        {"NONE", ""},
+        {"none", ""},
+        {" nOnE ", ""},
+        {" Letters ", "Letters"},
+        {longName, without_trailing_blanks(longName.substr(0, static_cast<std::size_t>(width)))}};
+    long number = 0;
+    for (const auto& [drawer, stored] : drawers) {
+        form().ComboFilter.text = drawer;
+        index("Two words in a drawer");
+        ++number;
+        for (const KeyRow& row : keys_of(number))
+            EXPECT_EQ(row.filter, stored) << "drawer \"" << drawer << "\"";
+        EXPECT_EQ(keys_of(number).size(), 5u);
+    }
+}
+
+TEST_F(CreateIndex, ConsecutiveDocumentsShowTheirOwnNumbersAndRecords) {
+    desktop().todayDate = {2031, 1, 5};
+    desktop().dateFormat = "DD.MM.YYYY";
+    form().deleted_text = "a deleted document whose notice was shown";
+
+    index(kWorkedExample);
+    EXPECT_EQ(form().LabelRecNo.caption, "1");
+    EXPECT_EQ(form().LabelCount.caption, "1");
+    EXPECT_EQ(form().LabelDelete.caption, "New");
+    EXPECT_EQ(form().LabelRecord.caption, "#1");
+    EXPECT_EQ(form().LabelDate.caption, "05.01.2031");
+    EXPECT_EQ(form().txtInput.text, "Indexed");
+    EXPECT_EQ(form().documentOnDisplay, 1);
+    EXPECT_EQ(form().deleted_text, "");
+
+    index("A second document, indexed right after the first.");
+    EXPECT_EQ(form().highestDocumentNumber, 2);
+    EXPECT_EQ(form().LabelRecord.caption, "#2");
+    EXPECT_EQ(form().documentOnDisplay, 2);
+
+    // The text box now holds "Indexed": the same text cannot be stored twice.
+    app::create_index(program());
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Text must be at least 10 characters.");
+
+    const TextRow first = text_record(1);
+    EXPECT_EQ(first.items, 1);
+    EXPECT_EQ(first.text, kWorkedExample);
+    EXPECT_EQ(first.date, "20310105");
+    EXPECT_FALSE(first.deleted);
+    EXPECT_EQ(text_record(2).items, 2);
+
+    ASSERT_TRUE(story.start());
+    EXPECT_EQ(form().highestDocumentNumber, 2);
+    index("A third document, after a restart of the program.");
+    EXPECT_EQ(text_record(3).items, 3);
+    EXPECT_EQ(form().LabelRecord.caption, "#3");
+}
+
+TEST_F(CreateIndex, FailingAppendStartsAreReportedAndTheRoutineGoesOn) {
+    // A keyword table that takes no records: every append start fails.
+    xbase::Data4* keys = program().keys;
+    program().keys = nullptr;
+    index("three kept words");
+    program().keys = keys;
+
+    ASSERT_EQ(boxes().size(), 3u);
+    for (const auto& box : boxes()) {
+        EXPECT_EQ(box.text, "Error AppendStart");
+        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+        EXPECT_FALSE(box.busy);
+    }
+    EXPECT_EQ(desktop().pointerChanges,
+              (std::vector<bool>{true, false, true, false, true, false, true, false}));
+    EXPECT_EQ(text_record(1).text, "three kept words");
+    EXPECT_EQ(form().txtInput.text, "Indexed");
+    EXPECT_EQ(key_count(), 0);
+}
+
+TEST_F(CreateIndex, TwoRunningCopiesNeverHandOutANumberTwice) {
+    testsupport::ScriptedPlatform otherPlatform;
+    app::Program other(otherPlatform.services);
+    ASSERT_TRUE(app::start_program(other, story.folder.path()));
+
+    index("Stored by the first copy of the program.");
+    other.frmMain.txtInput.text = "Stored by the second copy of the program.";
+    app::create_index(other);
+    EXPECT_EQ(other.frmMain.highestDocumentNumber, 2);
+    index("Stored by the first copy once more.");
+    EXPECT_EQ(form().highestDocumentNumber, 3);
+
+    EXPECT_EQ(text_record(1).items, 1);
+    EXPECT_EQ(text_record(2).items, 2);
+    EXPECT_EQ(text_record(3).items, 3);
+    EXPECT_EQ(keys_of(2).size(), 8u);
+    // Neither copy keeps a lock on the records it stored.
+    EXPECT_EQ(xbase::d4lock(other.text, 3), 0);
+    EXPECT_EQ(xbase::d4unlock(other.text), 0);
+    app::close_main_window(other);
+}
+
+TEST_F(CreateIndex, NothingIsStoredOnceTheNumbersAreUsedUp) {
+    xbase::Data4* text = program().text;
+    xbase::d4appendStartVB(text, 0);
+    store::assign_text(xbase::d4field(text, store::kItemsField), "2147483647");
+    xbase::d4append(text);
+    xbase::d4unlock(text);
+    xbase::d4flush(text);
+    ASSERT_TRUE(story.start());
+    ASSERT_EQ(form().highestDocumentNumber, 2147483647);
+
+    index("A document that would repeat the last number.");
+    EXPECT_EQ(text_count(), 1);
+    EXPECT_EQ(key_count(), 0);
+    EXPECT_EQ(form().highestDocumentNumber, 2147483647);
+    EXPECT_EQ(form().txtInput.text, "A document that would repeat the last number.");
+}
+
+}  // namespace

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_routines.h"
 #include "platform/profile.h"
+#include "search/do_search.h"
 #include "search/search_options.h"
 #include "tests/program/program_story.h"
 
@@ -114,6 +116,13 @@ TEST(SearchCriteria, ShowsTheLastQueryInAPlainBox) {
     EXPECT_EQ(box.title, "Vellumark");
     EXPECT_EQ(box.icon, platform::Icon::None);
     EXPECT_EQ(box.buttons, platform::Buttons::Ok);
+
+    story.main().txtSearch.text = "Friend* meeting";
+    search::do_search(story.p());
+    app::clear_screen(story.p());  // the query outlives the view
+    search::mnuCriteria_Click(story.p());
+    EXPECT_EQ(story.platform.dialogs.boxes.back().text,
+              "UPPER(Keys) + STR(Items) = 'FRIEND' .OR. UPPER(Keys) + STR(Items) = 'MEETING '");
 }
 
 }  // namespace

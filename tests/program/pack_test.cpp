@@ -3,6 +3,7 @@
 // refusal while another handle has a table open for writing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -171,6 +172,41 @@ TEST(Pack, RefusesWhileAnotherHandleHasATableOpenForWriting) {
         // Nothing was packed: the marked records are all still there.
         EXPECT_EQ(story.text().marked, 1);
         EXPECT_GT(story.keys().marked, 0);
+    }
+}
+
+TEST(Pack, AFailedPackIsReportedAndTheProgramGoesOnWithTheReopenedTables) {
+    for (const bool keysFails : {true, false}) {
+        PackStory story;
+        story.index("alpha document is the first one");
+        story.index("bravo document is the second one");
+        story.delete_document(1);
+        // A folder where the pack would write its new table file.
+        const std::string blocked =
+            (keysFails ? story.main().keysPath : story.main().textPath) + ".new";
+        std::filesystem::create_directories(blocked + "/inside");
+
+        story.platform.dialogs.answers = {platform::Answer::Yes};
+        app::pack_database(story.p());
+        ASSERT_EQ(story.platform.dialogs.boxes.size(), 2u);
+        const auto& box = story.platform.dialogs.boxes[1];
+        const std::string expected =
+            keysFails ? "Cannot unpack Database -" : "Cannot unpack Text database -";
+        EXPECT_EQ(box.text.rfind(expected, 0), 0u) << box.text;
+        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
+        EXPECT_FALSE(box.busy);
+        EXPECT_FALSE(story.p().ended);
+        ASSERT_NE(story.p().keys, nullptr);
+        ASSERT_NE(story.p().text, nullptr);
+
+        // The program goes on with the reopened tables.
+        story.index("charlie document after the failed pack");
+        EXPECT_EQ(story.main().documentOnDisplay, 3);
+        app::close_main_window(story.p());
+        std::filesystem::remove_all(blocked);
+        EXPECT_EQ(story.text().marked, 1);
+        // Keys was packed before Text failed: its marked records are gone.
+        EXPECT_EQ(story.keys().marked > 0, keysFails);
     }
 }
 

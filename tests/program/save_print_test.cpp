@@ -1,0 +1,232 @@
+// Save As and Print stories: writing the text box to a text file through the
+// Save As dialog, and the word-wrapped printout measured by the test printer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "index/open_text_file.h"
+#include "index/print_text.h"
+#include "index/save_as.h"
+#include "tests/program/program_story.h"
+
+namespace {
+
+using platform::Answer;
+using testsupport::ProgramStory;
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class SaveAs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(story.start());
+        story.main().txtInput.text = "first line\r\nsecond line";
+        app::mnuSave_Click(story.p());
+    }
+
+    // Chooses the file type (0 all files, 1 text files), types name, presses OK.
+    void save(const std::string& name, int type = 0) {
+        dialog().Typelist.select(type);
+        app::Typelist_Click(story.p(), dialog());
+        app::set_file_name(dialog(), name);
+        app::frmSave_Thebutton_Click(story.p(), 0);
+    }
+
+    ui::FrmSave& dialog() { return story.p().frmSave; }
+    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
+
+    ProgramStory story;
+};
+
+TEST_F(SaveAs, TextFilesTypeAddsTxtAndShowsTheWholePath) {
+    EXPECT_EQ(dialog().caption, "Save As");
+    save("notes", 1);
+    const std::string path = story.folder.file("notes.txt");
+    EXPECT_EQ(read_file(path), "first line\nsecond line\n");
+    EXPECT_EQ(dialog().Filenamebox.text, path);
+    EXPECT_FALSE(dialog().visible);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(SaveAs, AllFilesTypeAsksForAnExtension) {
+    save("notes");
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Please enter a file extension name.");
+    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(boxes()[0].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(dialog().visible);
+    EXPECT_FALSE(story.platform.files.exists(story.folder.file("notes")));
+}
+
+TEST_F(SaveAs, NamesWithAnExtensionAreWrittenAsTyped) {
+    save("Letter.TXT");
+    EXPECT_EQ(read_file(story.folder.file("Letter.TXT")), "first line\nsecond line\n");
+    // No full stop among the last five characters: no extension.
+    app::mnuSave_Click(story.p());
+    save("report.final", 1);
+    EXPECT_TRUE(story.platform.files.exists(story.folder.file("report.final.txt")));
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(SaveAs, AlwaysEndsWithOneMoreLineEnd) {
+    story.main().txtInput.text = "done\r\n";
+    save("end.txt");
+    EXPECT_EQ(read_file(story.folder.file("end.txt")), "done\n\n");
+}
+
+TEST_F(SaveAs, TextIsWrittenAsCp1252) {
+    story.main().txtInput.text = "caf\xE9 \x80";
+    save("money.txt");
+    EXPECT_EQ(read_file(story.folder.file("money.txt")), "caf\xE9 \x80\n");
+}
+
+TEST_F(SaveAs, OverwriteIsAskedAndOnlyYesReplaces) {
+    const std::string path = story.folder.file("old.txt");
+    std::ofstream(path, std::ios::binary) << "precious";
+    for (Answer answer : {Answer::No, Answer::Cancel}) {
+        story.platform.dialogs.answers.push_back(answer);
+        save("old.txt");
+        EXPECT_EQ(read_file(path), "precious");
+        EXPECT_TRUE(dialog().visible);
+    }
+    story.platform.dialogs.answers.push_back(Answer::Yes);
+    save("old.txt");
+    EXPECT_EQ(read_file(path), "first line\nsecond line\n");
+    EXPECT_FALSE(dialog().visible);
+    ASSERT_EQ(boxes().size(), 3u);
+    EXPECT_EQ(boxes()[2].text, path + " file already exists.  OK to overwrite file?");
+    EXPECT_EQ(boxes()[2].icon, platform::Icon::Question);
+    EXPECT_EQ(boxes()[2].buttons, platform::Buttons::YesNoCancel);
+}
+
+TEST_F(SaveAs, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
+    save("no such folder/x.txt");
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "No such file or directory.  (File " +
+                                   story.folder.file("no such folder/x.txt") + ")");
+    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(boxes()[0].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(dialog().visible);
+
+    // A folder in the file's place: confirmed, then refused by the system.
+    std::filesystem::create_directory(story.folder.file("taken.txt"));
+    story.platform.dialogs.answers.push_back(Answer::Yes);
+    save("taken.txt");
+    ASSERT_EQ(boxes().size(), 3u);
+    EXPECT_EQ(boxes()[2].text, "Is a directory.  (File " + story.folder.file("taken.txt") + ")");
+    EXPECT_TRUE(dialog().visible);
+}
+
+TEST_F(SaveAs, CancelAndBlankNamesOnlyClose) {
+    app::set_file_name(dialog(), "x.txt");
+    app::frmSave_Thebutton_Click(story.p(), 1);
+    EXPECT_FALSE(dialog().visible);
+    app::mnuSave_Click(story.p());
+    save("  ");
+    EXPECT_FALSE(dialog().visible);
+    EXPECT_FALSE(story.platform.files.exists(story.folder.file("x.txt")));
+    EXPECT_TRUE(boxes().empty());
+}
+
+class Print : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(story.start()); }
+
+    void print(const std::string& text) {
+        story.main().txtInput.text = text;
+        app::print_text(story.p());
+    }
+
+    testsupport::TestPrinter& printer() { return story.platform.printer; }
+    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
+
+    ProgramStory story;
+};
+
+std::string repeat(const std::string& piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+TEST_F(Print, LongTextBreaksLinesAndPagesAtTheLimits) {
+    // 12 points: 144 twips a character, 288 a line. A line holds exactly 60
+    // characters before the width limit and a page six lines before its limit.
+    printer().width = 2400 + 60 * 144;
+    printer().height = 2400 + 5 * 288;
+    std::string text = repeat("abcde ", 74) + "abcde";  // 75 words
+    print(text);
+
+    const std::string ten = repeat("abcde ", 10);  // 60 characters: ends on the limit
+    auto pages = printer().pages();
+    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages[0].size(), 6u);
+    EXPECT_EQ(pages[0][0], " " + repeat("abcde ", 9));  // after the leading blank
+    for (int line = 1; line < 6; ++line)
+        EXPECT_EQ(pages[0][line], ten) << line;
+    EXPECT_EQ(pages[1], (std::vector<std::string>{ten, repeat("abcde ", 5) + "abcde"}));
+
+    EXPECT_EQ(printer().documentsEnded, 1);
+    EXPECT_EQ(printer().originLeft, 1080);
+    EXPECT_EQ(printer().originTop, 1080);
+    const auto& pieces = printer().printed;
+    EXPECT_EQ(pieces.front().text, " ");
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        EXPECT_EQ(pieces[i].fontSize, 12);
+        EXPECT_EQ(pieces[i].bold, i == 0);
+    }
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(Print, WordsEndAtTheirBlank) {
+    print("hello world");
+    EXPECT_EQ(printer().pages(), (std::vector<std::vector<std::string>>{{" hello world"}}));
+    std::vector<std::string> words;
+    for (const auto& piece : printer().printed)
+        words.push_back(piece.text);
+    EXPECT_EQ(words, (std::vector<std::string>{" ", "hello ", "world"}));
+
+    printer().printed.clear();
+    print("a  b\r\nc d");  // blanks in a row are words; line breaks ride inside theirs
+    words.clear();
+    for (const auto& piece : printer().printed)
+        words.push_back(piece.text);
+    EXPECT_EQ(words, (std::vector<std::string>{" ", "a ", " ", "b\r\nc ", "d"}));
+}
+
+TEST_F(Print, WordWiderThanTheLineEndsTheLineAndRunsPastTheLimit) {
+    const std::string wide(80, 'w');  // 11520 twips, beyond the 9840 of a Letter page
+    print(wide + " tail");
+    EXPECT_EQ(printer().pages(),
+              (std::vector<std::vector<std::string>>{{" ", wide + " ", "tail"}}));
+
+    printer().printed.clear();
+    print("unbroken");
+    EXPECT_EQ(printer().pages(1), (std::vector<std::vector<std::string>>{{" unbroken"}}));
+}
+
+TEST_F(Print, NothingToPrintAndNoPrinterAreReported) {
+    print("   ");
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "There is no text to print.");
+    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
+
+    printer().isAvailable = false;
+    print("some text");
+    ASSERT_EQ(boxes().size(), 2u);
+    EXPECT_EQ(boxes()[1].text, "No printer is available.");
+    EXPECT_EQ(boxes()[1].icon, platform::Icon::Exclamation);
+    EXPECT_EQ(boxes()[1].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(printer().printed.empty());
+    EXPECT_EQ(printer().documentsEnded, 0);
+}
+
+}  // namespace

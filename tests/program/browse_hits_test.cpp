@@ -153,7 +153,7 @@ TEST(DocumentDate, ShortDateOfAValidDateElseTheRearrangedText) {
 TEST(DocumentDate, ABlankDateFieldShowsItsSlashesAmongBlanks) {
     SearchStory story;
     ASSERT_TRUE(story.started);
-    testsupport::store_document(story.p(), "undated budget", "", "");
+    testsupport::restamp(story.p(), story.store("undated budget"), "        ");
     story.search("budget");
     EXPECT_EQ(story.main().LabelDate.caption, "  /  /    ");
 }

@@ -1,16 +1,14 @@
 // The search and browse stories' stage: a started program and documents
-// written straight through the engine the way Create Index stores them: one Keys record per
-// blank-separated word (key = word + blank cut to 10, position from 1, the drawer in Filter), then
-// the Text record with its number, text and date.
+// stored through Create Index.
 #pragma once
 
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
 #include "app/settings.h"
+#include "index/create_index.h"
 #include "search/do_search.h"
 #include "store/bindings.h"
 #include "store/names.h"
@@ -24,33 +22,26 @@ struct StoredDocument {
     long record = 0;  // record number in Text
 };
 
+// Stores text as a new document through Create Index, in drawer (the drawer
+// box's text for that moment only).
 inline StoredDocument store_document(app::Program& p, const std::string& text,
-                                     const std::string& drawer = "",
-                                     const std::string& date = "20240315") {
-    const std::int32_t number = ++p.frmMain.highestDocumentNumber;
-    const std::string items = std::to_string(number);
-    std::istringstream words(text);
-    std::string word;
-    for (int position = 1; words >> word; ++position) {
-        std::string key = (word + " ").substr(0, 10);
-        xbase::d4appendStartVB(p.keys, 0);
-        store::assign_text(xbase::d4field(p.keys, store::kKeysField), key);
-        store::assign_text(xbase::d4field(p.keys, store::kItemsField), items);
-        store::assign_text(xbase::d4field(p.keys, store::kOrderField), std::to_string(position));
-        store::assign_text(xbase::d4field(p.keys, store::kFilterField), drawer);
-        xbase::d4append(p.keys);
-        xbase::d4unlock(p.keys);
-    }
-    xbase::d4appendStartVB(p.text, 0);
-    store::assign_text(xbase::d4field(p.text, store::kItemsField), items);
-    xbase::f4memoAssign(xbase::d4field(p.text, store::kTextField), text.c_str());
+                                     const std::string& drawer = "") {
+    ui::FrmMain& form = p.frmMain;
+    const std::string drawerInForce = form.ComboFilter.text;
+    form.txtInput.text = text;
+    form.ComboFilter.text = drawer;
+    app::create_index(p);
+    form.ComboFilter.text = drawerInForce;
+    return {form.highestDocumentNumber, xbase::d4recNo(p.text)};
+}
+
+// Overwrites the document's stored date with date (8 characters YYYYMMDD).
+inline void restamp(app::Program& p, const StoredDocument& document, const std::string& date) {
+    xbase::d4goTo(p.text, document.record);
+    xbase::d4lock(p.text, document.record);
     store::assign_text(xbase::d4field(p.text, store::kDateField), date);
-    xbase::d4append(p.text);
-    const long record = xbase::d4recNo(p.text);
     xbase::d4unlock(p.text);
-    xbase::d4flush(p.keys);
     xbase::d4flush(p.text);
-    return {number, record};
 }
 
 // Marks the document's Text record deleted, as Delete does.

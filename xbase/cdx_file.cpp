@@ -287,7 +287,10 @@ void CdxFile::refreshIfChanged() {
     state.seenCounter = counter;
     state.cache.dropClean();
     state.cache.syncFileEnd();
-    state.readMarker();
+    // A writer that died mid-flush may have left the free chain half done.
+    if (state.readMarker() != rc::kSuccess || state.markerState != cdx::kMarkerClean) {
+        state.freeList.disableReuse();
+    }
     // Roots may have moved; every cursor must find its place again.
     auto reloadRoot = [&state](cdx::Tree& tree) {
         short error = rc::kSuccess;

@@ -17,6 +17,8 @@ class FreeList {
     // whose last flush completed). The chain is walked first; a chain that
     // leaves the file, repeats or is misaligned turns reuse off instead.
     void enableReuse();
+    // Stops reuse (the file's pages can no longer be trusted).
+    void disableReuse() { reuse_ = false; }
     bool reuses() const { return reuse_; }
 
     // A zeroed dirty page; kNone with rc::kWrite when the file is full (4 GB).

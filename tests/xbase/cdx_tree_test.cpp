@@ -217,6 +217,12 @@ TEST(CdxTree, RebuildOfRandomEntriesEqualsIncrementalAndReusesPages) {
     for (int i = 0; i < 3; ++i)
         ASSERT_EQ(tag->rebuild(entries), 0);
     ASSERT_EQ(cdx->flush(20000, false), 0);
+    // Also in a later session of a cleanly flushed file.
+    cdx = CdxFile::open(path, xbase::OpenMode::ReadWrite, error);
+    ASSERT_TRUE(cdx);
+    tag = cdx->tag("C");
+    ASSERT_EQ(tag->rebuild(entries), 0);
+    ASSERT_EQ(cdx->flush(20000, false), 0);
     // The old trees' pages went back on the free chain and were used again.
     EXPECT_LE(cdxtest::readFile(path).size(), sizeAfterFirst + 4 * 512);
     Oracle oracle(incremental.begin(), incremental.end());

@@ -170,6 +170,33 @@ TEST_F(Search, RefusalsShowTheirBoxAndLeaveTheViewAndQuery) {
     EXPECT_EQ(form.keywordList[2], "cat ");
 }
 
+TEST(SearchIndexedTexts, FindsTheWorkedExampleAndALargeTextByTheirOwnWords) {
+    SearchStory story;
+    ASSERT_TRUE(story.started);
+    story.store("(Hello), said O'Brien (1999).\r\nIt's 5 a.m.");  // 1
+    std::string large;
+    while (large.size() < 6000)
+        large += "line of filler words\r\n";
+    story.store(large + "closing budget\r\nIt's here");  // 2: markers take positions
+
+    for (const char* searchString : {"hello o'brien", "1999 it's 5", "a.m.", "O'Brien*"}) {
+        story.search(searchString);
+        EXPECT_EQ(story.main().LabelCount.caption, "1") << searchString;
+        EXPECT_EQ(story.hits(1), (Numbers{1})) << searchString;
+    }
+    story.search("it's");
+    EXPECT_EQ(story.hits(2), (Numbers{1, 2}));
+    story.search("xxxxx");  // the line-break marker of a large text is not stored
+    EXPECT_EQ(story.main().LabelRecNo.caption, "0");
+
+    story.main().CheckTopOnly.checked = true;
+    story.search("it's");  // far down in the large text
+    EXPECT_EQ(story.main().LabelCount.caption, "1");
+    story.search("line");  // the large text begins with it
+    EXPECT_EQ(story.hits(1), (Numbers{2}));
+    EXPECT_EQ(story.main().txtInput.text.substr(0, 10), "line of fi");
+}
+
 TEST(SearchDrawers, ADrawerLimitsTheSearchByPrefixAndNoneMeansEvery) {
     SearchStory story;
     ASSERT_TRUE(story.started);

@@ -68,14 +68,16 @@ short CdxFile::Impl::load() {
 
     cdx::LeafPos pos;
     bool found = false;
-    for (short e = directory->first(pos, found); found; e = directory->step(pos, 1, found)) {
-        if (e != rc::kSuccess) return e;
+    short walk = directory->first(pos, found);
+    while (walk == rc::kSuccess && found) {
         std::string name(reinterpret_cast<const char*>(pos.leaf->key(pos.index)),
                          static_cast<std::size_t>(directory->keyLength()));
         name.erase(name.find_last_not_of(' ') + 1);
-        if (short t = loadTag(std::move(name), pos.leaf->recno(pos.index))) return t;
+        if (short e = loadTag(std::move(name), pos.leaf->recno(pos.index))) return e;
         state.afterRead();
+        walk = directory->step(pos, 1, found);
     }
+    if (walk != rc::kSuccess) return walk;
     std::sort(tags.begin(), tags.end(), [](const auto& a, const auto& b) {
         return a->impl_->tree.headerOffset() < b->impl_->tree.headerOffset();
     });

@@ -208,11 +208,6 @@ LeafNode* PageCache::putLeaf(std::uint32_t off, LeafNode node) {
     return s->leaf.get();
 }
 
-const LeafNode* PageCache::heldLeaf(std::uint32_t off) {
-    Slot* s = find(off);
-    return s ? s->leaf.get() : nullptr;
-}
-
 LeafNode* PageCache::dirtyLeaf(std::uint32_t off) {
     Slot* s = at(off);
     return s && s->leafDirty ? s->leaf.get() : nullptr;

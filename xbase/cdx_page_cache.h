@@ -62,8 +62,6 @@ class PageCache {
     LeafNode* leafForWrite(Slot* slot);
     // Makes node the page at off (a new or reused page), dirty.
     LeafNode* putLeaf(std::uint32_t off, LeafNode node);
-    // The decoded leaf at off when one is held; no read, no decoding.
-    const LeafNode* heldLeaf(std::uint32_t off);
     // The decoded leaf at off when it is held and is the truth of that page
     // (changed since it was read); edits to it need no other bookkeeping.
     LeafNode* dirtyLeaf(std::uint32_t off);
@@ -88,8 +86,6 @@ class PageCache {
     void dropClean();
 
     std::uint64_t pagesRead() const { return pagesRead_; }
-    std::size_t limit() const { return limit_; }
-    File& file() { return file_; }
 
   private:
     Slot* at(std::uint32_t off) const;

@@ -237,12 +237,13 @@ TEST(CdxFile, DamagedFilesAreRefused) {
     refused(patched(root + 2, {0x00, 0x00}), "interior root without keys");
 }
 
-// Child offsets of an interior page with 12-byte keys.
-std::vector<std::uint32_t> children(const std::vector<unsigned char>& b, std::uint32_t page) {
+// Child offsets of an interior page.
+std::vector<std::uint32_t> children(const std::vector<unsigned char>& b, std::uint32_t page,
+                                    int keyLength = 12) {
     std::vector<std::uint32_t> out;
     int n = b[page + 2] | (b[page + 3] << 8);
     for (int i = 0; i < n; ++i) {
-        std::size_t e = page + 12 + static_cast<std::size_t>(i) * 20 + 16;
+        std::size_t e = page + 12 + static_cast<std::size_t>(i * (keyLength + 8) + keyLength + 4);
         out.push_back(std::uint32_t{b[e]} << 24 | b[e + 1] << 16 | b[e + 2] << 8 | b[e + 3]);
     }
     return out;
@@ -375,6 +376,42 @@ TEST(CdxFile, TwoHandlesShareChangesThroughTheLock) {
     std::uint32_t count = 0;
     EXPECT_TRUE(a->cleanState(count));
     EXPECT_EQ(count, 2000u);
+}
+
+TEST(CdxFile, ManyTagsGrowTheDirectoryIntoATree) {
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    short error = 0;
+    auto cdx = CdxFile::create(path, error);
+    for (int i = 0; i < 300; ++i) {
+        CdxTag* tag = cdx->addTag(spec("T" + std::to_string(i * 7 % 300), 12), error);
+        ASSERT_TRUE(tag) << i;
+        ASSERT_EQ(tag->insert(key(static_cast<std::uint32_t>(i)), 1), 0);
+    }
+    ASSERT_EQ(cdx->flush(1, false), 0);
+    cdx.reset();
+    std::vector<unsigned char> bytes = cdxtest::readFile(path);
+    cdxtest::TagReport directory = cdxtest::TagReader(bytes, ' ', true).read(0);
+    ASSERT_TRUE(directory.problems.empty()) << directory.problems.front();
+    EXPECT_EQ(directory.entries.size(), 300u);
+    EXPECT_GE(directory.depth, 2);
+    EXPECT_GT(directory.entries.back().recno, 65535u);  // header offsets need wider leaves
+
+    cdx = CdxFile::open(path, OpenMode::ReadOnly, error);
+    ASSERT_TRUE(cdx) << error;
+    ASSERT_EQ(cdx->tags().size(), 300u);
+    EXPECT_EQ(cdx->tags()[1]->name(), "T7");  // in the order the tags were added
+    CdxCursor c(*cdx->tag("t14"));
+    ASSERT_TRUE(c.first());
+    EXPECT_EQ(c.key(), key(2));
+
+    // A damaged directory leaf that is not the root still fails the open.
+    std::uint32_t dirRoot = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16);
+    std::uint32_t secondLeaf = children(bytes, dirRoot, 10)[1];
+    bytes[secondLeaf + 23] = 9;  // entry width that does not match the bit counts
+    cdxtest::writeFile(path, bytes);
+    EXPECT_EQ(CdxFile::open(path, OpenMode::ReadOnly, error), nullptr);
+    EXPECT_EQ(error, rc::kIndex);
 }
 
 TEST(CdxFile, ReadOnlyFilesRefuseChangesAndCountReads) {

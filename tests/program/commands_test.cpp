@@ -1,0 +1,169 @@
+// Command routing: the table covers the whole menu bar, shortcut keys and
+// toolbar, and a command run through it reaches its routine with its constant.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/commands.h"
+#include "index/create_index.h"
+#include "tests/program/program_story.h"
+
+namespace {
+
+using testsupport::ProgramStory;
+
+// Entries that only open their menu.
+const std::set<std::string> kMenuOpeners = {"mnuFile", "mnuManagement", "mnuHelp"};
+
+TEST(CommandTable, EveryMenuCommandIsMappedToARealEntry) {
+    ui::MainMenu menu;
+    for (const auto& node : menu.tree()) {
+        if (node.entry == nullptr) continue;
+        const std::string& name = node.entry->name;
+        EXPECT_EQ(app::menu_command(name) == nullptr, kMenuOpeners.count(name) == 1) << name;
+    }
+    std::set<std::string_view> seen;
+    for (const app::MenuCommand& command : app::menu_commands()) {
+        EXPECT_NE(menu.find(command.menu), nullptr) << command.menu;
+        EXPECT_NE(command.run, nullptr) << command.menu;
+        EXPECT_TRUE(seen.insert(command.menu).second) << command.menu << " twice";
+    }
+    EXPECT_EQ(app::menu_command("mnuNothing"), nullptr);
+}
+
+TEST(CommandTable, ShortcutsRunTheirMenuEntries) {
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"Ctrl+F3", "mnuCreate"}, {"F4", "mnuSearch"},       {"F5", "mnuFirst"},
+        {"F6", "mnuPrevious"},    {"F7", "mnuNext"},         {"F8", "mnuLast"},
+        {"F9", "mnuSummary"},     {"Ctrl+F5", "mnuDBFirst"}, {"Ctrl+F6", "mnuDBPrior"},
+        {"Ctrl+F7", "mnuDBNext"}, {"Ctrl+F8", "mnuDBLast"},  {"F12", "mnuClear"},
+        {"Ctrl+Z", "mnuUndo"},    {"Ctrl+X", "mnuCut"},      {"Ctrl+C", "mnuCopy"},
+        {"Ctrl+V", "mnuPaste"}};
+    for (const auto& [key, menu] : keys) {
+        ASSERT_NE(app::shortcut_command(key), nullptr) << key;
+        EXPECT_EQ(app::shortcut_command(key), app::menu_command(menu)) << key;
+    }
+    for (const char* key : {"", "F2", "Ctrl+F9", "F3"})
+        EXPECT_EQ(app::shortcut_command(key), nullptr) << key;
+}
+
+TEST(CommandTable, EveryToolbarButtonHasItsCommand) {
+    for (int i = 0; i < ui::kToolButtons; ++i)
+        EXPECT_NE(app::toolbar_command(i), nullptr) << i;
+    EXPECT_EQ(app::toolbar_command(-1), nullptr);
+    EXPECT_EQ(app::toolbar_command(ui::kToolButtons), nullptr);
+    EXPECT_EQ(app::toolbar_command(5), app::menu_command("mnuPrint"));
+}
+
+class Routing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(story.start());
+        for (const char* text : {"Alpha document about the garden and its roses.",
+                                 "Beta document about the garden and its trees.",
+                                 "Gamma document about the river and its boats."}) {
+            form().txtInput.text = text;
+            app::create_index(story.p());
+        }
+    }
+
+    void menu(std::string_view name) { app::menu_command(name)(story.p()); }
+    void key(std::string_view name) { app::shortcut_command(name)(story.p()); }
+    void press(int button) {
+        app::pButton_MouseDown(story.p(), button);
+        app::pButton_MouseUp(story.p());
+    }
+
+    ui::FrmMain& form() { return story.main(); }
+
+    ProgramStory story;
+};
+
+TEST_F(Routing, RecordCommandsWalkTheDocumentTable) {
+    key("Ctrl+F5");
+    EXPECT_EQ(form().LabelRecord.caption, "#1");
+    key("Ctrl+F7");
+    EXPECT_EQ(form().LabelRecord.caption, "#2");
+    menu("mnuDBLast");
+    EXPECT_EQ(form().LabelRecord.caption, "#3");
+    menu("mnuDBPrior");
+    EXPECT_EQ(form().LabelRecord.caption, "#2");
+}
+
+TEST_F(Routing, HitCommandsStepThroughTheSearch) {
+    form().txtSearch.text = "garden";
+    key("F4");
+    EXPECT_EQ(form().LabelCount.caption, "2");
+    EXPECT_EQ(form().txtInput.text.substr(0, 5), "Alpha");
+    key("F7");
+    EXPECT_EQ(form().LabelRecNo.caption, "2");
+    EXPECT_EQ(form().txtInput.text.substr(0, 4), "Beta");
+    press(3);  // Prior
+    EXPECT_EQ(form().LabelRecNo.caption, "1");
+    key("F8");
+    EXPECT_EQ(form().LabelRecNo.caption, "2");
+    key("F5");
+    EXPECT_EQ(form().LabelRecNo.caption, "1");
+    press(4);  // Next
+    EXPECT_EQ(form().LabelRecNo.caption, "2");
+    EXPECT_TRUE(story.platform.dialogs.boxes.empty());
+    key("F7");
+    ASSERT_EQ(story.platform.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(story.platform.dialogs.boxes[0].text, "End of records.");
+}
+
+TEST_F(Routing, ToolbarPressAndReleaseDrawTheFrameAroundTheCommand) {
+    story.platform.clipboard.contents = "from the clipboard";
+    form().pButton_MouseMove(0);
+    form().ComboSummary.visible = true;
+    form().txtInput.foreColour = ui::kNoticeColour;
+    app::pButton_MouseDown(story.p(), 0);
+    EXPECT_EQ(form().pBorder.picture, ui::FramePicture::Pressed);
+    EXPECT_EQ(form().txtInput.text, "from the clipboard");
+    EXPECT_EQ(form().txtInput.foreColour, ui::kBlack);
+    EXPECT_FALSE(form().ComboSummary.visible);
+    int yields = story.platform.desktop.yields;
+    app::pButton_MouseUp(story.p());
+    EXPECT_EQ(story.platform.desktop.yields, yields + 1);
+    EXPECT_EQ(form().pBorder.picture, ui::FramePicture::Raised);
+}
+
+TEST_F(Routing, ClearButtonClosesTheSummaryTheMenuEntryDoesNot) {
+    form().txtSearch.text = "garden";
+    key("F4");
+    key("F9");
+    ASSERT_TRUE(form().ComboSummary.visible);
+    key("F12");
+    EXPECT_TRUE(form().ComboSummary.visible);
+    EXPECT_EQ(form().LabelRecNo.caption, "0");
+    EXPECT_EQ(form().txtInput.text, "");
+    press(6);
+    EXPECT_FALSE(form().ComboSummary.visible);
+    EXPECT_TRUE(form().menu.mnuSummary.checked) << "the toolbar keeps the check mark";
+}
+
+TEST_F(Routing, IndexAndFindButtonsCloseTheSummaryAndBlackenTheText) {
+    form().txtSearch.text = "river";
+    form().ComboSummary.visible = true;
+    form().txtInput.foreColour = ui::kNoticeColour;
+    press(2);
+    EXPECT_FALSE(form().ComboSummary.visible);
+    EXPECT_EQ(form().LabelCount.caption, "1");
+    EXPECT_EQ(form().txtInput.text.substr(0, 5), "Gamma");
+
+    form().ComboSummary.visible = true;
+    form().txtInput.text = "Delta document about the mountain and its snow.";
+    press(1);
+    EXPECT_FALSE(form().ComboSummary.visible);
+    EXPECT_EQ(form().highestDocumentNumber, 4);
+}
+
+TEST_F(Routing, DeleteAndUndeleteReachDoDeleteWithTheirModes) {
+    key("Ctrl+F5");
+    menu("mnuDelete");
+    EXPECT_EQ(form().LabelDelete.caption, "Deleted");
+    menu("mnuUndelete");
+    EXPECT_EQ(form().LabelDelete.caption, "Restored");
+}
+
+}  // namespace

@@ -76,26 +76,6 @@ TEST(WordFilter, ApostrophesBecomeBlanksAndKeysAreCut) {
     EXPECT_EQ(key_of("'''x"), std::nullopt);        // third apostrophe: leading blank goes, code 39
 }
 
-TEST(WordSplit, WorkedExampleInASmallText) {
-    const auto steps = split("(Hello), said O'Brien (1999).\r\nIt's 5 a.m.", false);
-    EXPECT_EQ(keys_of(steps), (std::vector<std::pair<std::string, int>>{{"Hello ", 1},
-                                                                        {"said ", 2},
-                                                                        {"O Brien ", 3},
-                                                                        {"1999 ", 4},
-                                                                        {"It s ", 5},
-                                                                        {"5 ", 6},
-                                                                        {"a.m ", 7}}));
-    EXPECT_TRUE(bar_widths(steps).empty());
-}
-
-TEST(WordSplit, LineBreakIsAMarkerTokenInMarkerMode) {
-    const auto keys = keys_of(split("(Hello), said O'Brien (1999).\r\nIt's 5 a.m.", true));
-    ASSERT_EQ(keys.size(), 7u);
-    EXPECT_EQ(keys[3], (std::pair<std::string, int>{"1999 ", 4}));
-    EXPECT_EQ(keys[4], (std::pair<std::string, int>{"It s ", 6}));
-    EXPECT_EQ(keys[6], (std::pair<std::string, int>{"a.m ", 8}));
-}
-
 TEST(WordSplit, TypedMarkerWordCountsOnlyInMarkerMode) {
     EXPECT_EQ(keys_of(split("one xxxxx two", false)),
               (std::vector<std::pair<std::string, int>>{{"one ", 1}, {"xxxxx ", 2}, {"two ", 3}}));

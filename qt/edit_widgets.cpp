@@ -1,0 +1,61 @@
+// Key and double-click handling of the main window's edit widgets.
+#include "qt/edit_widgets.h"
+
+#include <QKeyEvent>
+
+namespace vmqt {
+
+namespace {
+
+bool isUndoKey(const QKeyEvent* key) {
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo);
+}
+
+}  // namespace
+
+bool isEditMenuKey(const QKeyEvent* key) {
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Cut) ||
+           key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste);
+}
+
+bool SearchBox::event(QEvent* event) {
+    // Leaving the override unaccepted lets an enabled menu shortcut run; a
+    // disabled one lets the key through to keyPressEvent.
+    if (event->type() == QEvent::ShortcutOverride && isEditMenuKey(static_cast<QKeyEvent*>(event)))
+        return false;
+    return QLineEdit::event(event);
+}
+
+void SearchBox::keyPressEvent(QKeyEvent* event) {
+    if (isUndoKey(event)) {
+        emit undoKey();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void SearchBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+bool DocumentBox::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && isEditMenuKey(static_cast<QKeyEvent*>(event)))
+        return false;
+    return QPlainTextEdit::event(event);
+}
+
+void DocumentBox::keyPressEvent(QKeyEvent* event) {
+    if (isUndoKey(event)) {
+        emit undoKey();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void DocumentBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+}  // namespace vmqt

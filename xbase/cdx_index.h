@@ -53,7 +53,9 @@ class CdxTag {
     // Replaces the whole tree with these entries (any order), built bottom-up.
     short rebuild(std::vector<std::pair<std::string, std::uint32_t>> entries);
 
-    // Bumped by every insert, remove and rebuild; cursors use it to notice change.
+    // Bumped by every insert, remove and rebuild that changes the tag, by
+    // setFiller() and when refreshIfChanged() drops pages another process
+    // changed; cursors use it to notice change.
     std::uint64_t changeCount() const;
 
   private:

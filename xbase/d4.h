@@ -38,6 +38,8 @@ Data4* d4create(Code4* code, const char* path, const std::vector<Field4info>& fi
 short d4close(Data4* data);
 short d4lock(Data4* data, long recno);
 short d4lockAll(Data4* data);
+// Takes the append lock: no other handle appends until this one's next flush.
+short d4lockAppend(Data4* data);
 short d4unlock(Data4* data);
 short d4flush(Data4* data);
 short d4reindex(Data4* data);

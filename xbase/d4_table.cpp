@@ -38,6 +38,11 @@ short d4lockAll(Data4* data) {
     return guarded<short>(rc::kMemory, [&] { return data->lockAll(); });
 }
 
+short d4lockAppend(Data4* data) {
+    if (!data) return rc::kParameter;
+    return guarded<short>(rc::kMemory, [&] { return data->lockAppend(); });
+}
+
 short d4unlock(Data4* data) {
     if (!data) return rc::kParameter;
     return guarded<short>(rc::kMemory, [&] { return data->unlock(); });

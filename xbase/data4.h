@@ -111,6 +111,10 @@ class Data4 {
     // --- Locks, durability, maintenance ----------------------------------
     short lock(long recno);
     short lockAll();
+    // Takes the append lock (with the index's write lock) and re-reads the
+    // record count, so that the last record stays the last until this
+    // handle's next flush, whatever other handles try to append meanwhile.
+    short lockAppend();
     short unlock();
     short flush();
     short reindex();
@@ -131,7 +135,10 @@ class Data4 {
     short leaveRecord();
     short load(std::uint32_t recno);
     void setEof();
-    void refreshShared();
+    // Re-read what another handle may have changed: the table's record count,
+    // the index's pages. Not while this handle holds the structure lock.
+    void refreshCount();
+    void refreshIndex();
     bool placeCursor();
     short skipTag(long n);
 

@@ -48,6 +48,7 @@ short Data4::flushFiles() {
     if (err != rc::kSuccess) return report(err, "Cannot write " + dbfPath_ + " and its files");
     indexUnmatched_ = false;
     if (cdx_) cdx_->unlockWrite();
+    locks_->publish();
     locks_->unlockAppend();
     structureHeld_ = false;
     return rc::kSuccess;
@@ -60,7 +61,7 @@ short Data4::flush() {
 }
 
 short Data4::lock(long recno) {
-    refreshShared();
+    refreshCount();
     if (recno < 1 || recno > recCount())
         return report(rc::kParameter,
                       "No record " + std::to_string(recno) + " in " + dbfPath_ + " to lock");
@@ -81,6 +82,14 @@ short Data4::lockAll() {
     short err = locks_->lockFile();
     if (err == rc::kSuccess) dbf_->forgetAllCached();
     return err;
+}
+
+short Data4::lockAppend() {
+    short err = commit();
+    if (err != rc::kSuccess) return err;
+    if ((err = acquireStructure()) != rc::kSuccess)
+        return report(err, "Cannot lock " + dbfPath_ + " to append");
+    return rc::kSuccess;
 }
 
 short Data4::unlock() {

@@ -38,7 +38,7 @@ long Data4::recNo() const {
 }
 
 long Data4::recCountDo() {
-    refreshShared();
+    refreshCount();
     return recCount();
 }
 
@@ -52,6 +52,9 @@ short Data4::leaveRecord() {
 }
 
 short Data4::load(std::uint32_t recno) {
+    // An entry of the index may name a record another handle appended since
+    // this one last read the table's count.
+    if (recno > dbf_->recordCount()) refreshCount();
     short err = dbf_->read(recno, buffer_.data());
     if (err != rc::kSuccess) {
         setEof();
@@ -78,10 +81,12 @@ void Data4::setEof() {
     view_.show(buffer_.data(), static_cast<long>(recno_), &pendingMemo_);
 }
 
-void Data4::refreshShared() {
-    if (structureHeld_) return;  // this handle's view is the table's
-    dbf_->refresh();
-    if (cdx_) cdx_->refreshIfChanged();
+void Data4::refreshCount() {
+    if (!structureHeld_) dbf_->refresh();  // with the lock this handle's count is the table's
+}
+
+void Data4::refreshIndex() {
+    if (!structureHeld_ && cdx_) cdx_->refreshIfChanged();
 }
 
 short Data4::go(long recno) {
@@ -89,6 +94,7 @@ short Data4::go(long recno) {
         short err = leaveRecord();
         if (err != rc::kSuccess) return err;
         if (recno < 1) return report(rc::kParameter, "No record " + std::to_string(recno));
+        if (recno > recCount()) refreshCount();  // another handle may have appended
         if (recno > recCount()) {
             setEof();
             return rc::kEof;
@@ -102,8 +108,8 @@ short Data4::go(long recno) {
 short Data4::top() {
     short err = leaveRecord();
     if (err != rc::kSuccess) return err;
-    refreshShared();
     if (selected_) {
+        refreshIndex();
         TagWalk walk{*cursor_, selected_->tag->descending()};
         if (!walk.first()) {
             setEof();
@@ -113,6 +119,7 @@ short Data4::top() {
         cursorPlaced_ = err == rc::kSuccess;
         return err;
     }
+    refreshCount();
     if (dbf_->recordCount() == 0) {
         setEof();
         return rc::kEof;
@@ -123,8 +130,8 @@ short Data4::top() {
 short Data4::bottom() {
     short err = leaveRecord();
     if (err != rc::kSuccess) return err;
-    refreshShared();
     if (selected_) {
+        refreshIndex();
         TagWalk walk{*cursor_, selected_->tag->descending()};
         if (!walk.last()) {
             setEof();
@@ -134,6 +141,7 @@ short Data4::bottom() {
         cursorPlaced_ = err == rc::kSuccess;
         return err;
     }
+    refreshCount();
     if (dbf_->recordCount() == 0) {
         setEof();
         return rc::kEof;
@@ -225,7 +233,7 @@ short Data4::seek(std::string_view text) {
     if (err != rc::kSuccess) return err;
     Tag4* t = selected_ ? selected_ : (tags_.empty() ? nullptr : tags_.front().get());
     if (!t) return report(rc::kNoTag, "Cannot seek in " + dbfPath_ + " without an index tag");
-    refreshShared();
+    refreshIndex();
     std::string key;
     bool exact = true;
     switch (t->key->type()) {

@@ -142,7 +142,7 @@ short Data4::append() {
     state_ = State::Record;
     recno_ = recno;
     changed_ = false;
-    locks_->lockRecord(recno);  // the new record stays locked by this handle
+    locks_->lockAppended(recno);  // the new record stays locked by this handle
     return keyError;
 }
 

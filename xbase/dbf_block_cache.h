@@ -1,6 +1,8 @@
 // A bounded read cache of DBF record blocks: records are read from the file a
-// block of neighbours at a time and kept, least recently used first out, so
-// that walks by record number cost one read per block and memory stays fixed.
+// small block of neighbours at a time and kept, least recently used first out.
+// A miss right after the previous run of blocks reads a longer run at once, so
+// walks in record order cost one read per run while random reads (walks in
+// index order) copy little more than the record they need.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +19,7 @@ class RecordBlockCache {
     // Records start at dataStart and are recordLength bytes each; the cache
     // holds at most maxBytes of them. file must outlive the cache.
     RecordBlockCache(File& file, std::uint64_t dataStart, int recordLength,
-                     std::size_t maxBytes = 2u << 20);
+                     std::size_t maxBytes = 4u << 20);
     RecordBlockCache(const RecordBlockCache&) = delete;
     RecordBlockCache& operator=(const RecordBlockCache&) = delete;
 
@@ -36,14 +38,18 @@ class RecordBlockCache {
         std::vector<char> bytes;
     };
     Block* find(std::uint32_t index);
+    // Reads block index (and, when reads run in order, the blocks after it).
     Block* load(std::uint32_t index, std::uint32_t recordsInFile);
+    Block& slotFor(std::uint32_t index);
 
     File& file_;
     std::uint64_t dataStart_;
     std::size_t recordLength_;
     std::uint32_t recordsPerBlock_;
     std::size_t maxBlocks_;
-    std::list<Block> blocks_;  // most recently used first
+    std::uint32_t nextInOrder_ = 0;  // the block a walk in record order asks for next
+    std::vector<char> run_;          // scratch for reads of several blocks
+    std::list<Block> blocks_;        // most recently used first
     std::unordered_map<std::uint32_t, std::list<Block>::iterator> byIndex_;
 };
 

@@ -43,7 +43,14 @@ short TableLocks::lockRecord(std::uint32_t recno) {
 }
 
 void TableLocks::unlockRecord(std::uint32_t recno) {
+    appended_.erase(recno);
     if (records_.erase(recno) != 0) dbf_.unlock(recordByte(recno), 1);
+}
+
+void TableLocks::publish() {
+    for (std::uint32_t recno : appended_)
+        if (dbf_.lock(recordByte(recno), 1, LockKind::Exclusive, false)) records_.insert(recno);
+    appended_.clear();
 }
 
 short TableLocks::lockFile() {
@@ -85,6 +92,7 @@ void TableLocks::unlockRecordsAndFile() {
     for (std::uint32_t recno : records_)
         dbf_.unlock(recordByte(recno), 1);
     records_.clear();
+    appended_.clear();
 }
 
 }  // namespace xbase

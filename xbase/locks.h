@@ -30,6 +30,13 @@ class TableLocks {
     // rc::kLocked when another handle holds the record or the file lock.
     short lockRecord(std::uint32_t recno);
     void unlockRecord(std::uint32_t recno);
+    // Locks a record this handle has just appended and not yet flushed. No
+    // other handle can reach it before the flush publishes the new count, so
+    // the lock is only noted here and taken on the file by publish().
+    void lockAppended(std::uint32_t recno) { appended_.insert(recno); }
+    // Takes the noted locks of appended records on the file; called before
+    // the append lock is released.
+    void publish();
     short lockFile();
     // The header/append lock, tried for up to waitMs milliseconds.
     short lockAppend(int waitMs);
@@ -39,7 +46,9 @@ class TableLocks {
 
     bool holdsAppend() const { return append_; }
     bool holdsFile() const { return file_; }
-    bool canChange(std::uint32_t recno) const { return file_ || records_.count(recno) != 0; }
+    bool canChange(std::uint32_t recno) const {
+        return file_ || records_.count(recno) != 0 || appended_.count(recno) != 0;
+    }
 
   private:
     std::uint64_t recordByte(std::uint32_t recno) const;
@@ -49,6 +58,7 @@ class TableLocks {
     std::uint32_t headerLength_;
     int recordLength_;
     std::unordered_set<std::uint32_t> records_;
+    std::unordered_set<std::uint32_t> appended_;
     bool file_ = false;
     bool append_ = false;
 };

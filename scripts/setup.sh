@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev googletest
     qt6-base-dev libgl-dev
+    libcli11-dev libfmt-dev file
     libsqlite3-dev
     libdbd-xbase-perl python3 python3-dbfread
     xvfb xauth poppler-utils

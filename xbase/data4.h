@@ -88,8 +88,6 @@ class Data4 {
     long recNo() const;
     // The record count after a look at the header (another handle may have appended).
     long recCountDo();
-    bool eof() const { return state_ == State::Eof; }
-    bool bof() const { return bof_; }
     Tag4* tag(std::string_view name);
     short selectTag(Tag4* tag);  // null: record-number order
 
@@ -175,7 +173,6 @@ class Data4 {
     std::vector<Field4> fieldHandles_;
 
     State state_ = State::Eof;
-    bool bof_ = false;
     std::uint32_t recno_ = 0;
     std::string buffer_;  // the current record as the caller changes it
     std::string stored_;  // the current record as it is in the table

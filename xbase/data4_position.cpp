@@ -63,7 +63,6 @@ short Data4::load(std::uint32_t recno) {
     stored_ = buffer_;
     state_ = State::Record;
     recno_ = recno;
-    bof_ = false;
     cursorPlaced_ = false;
     std::fill(memoCache_.begin(), memoCache_.end(), std::nullopt);
     view_.show(buffer_.data(), static_cast<long>(recno), &pendingMemo_);
@@ -166,7 +165,6 @@ short Data4::skip(long n) {
         } else if ((err = load(1)) != rc::kSuccess) {
             return err;
         }
-        bof_ = true;
         return rc::kBof;
     }
     return load(static_cast<std::uint32_t>(target));
@@ -215,12 +213,10 @@ short Data4::skipTag(long n) {
     if (!moved) {  // ran off the start: stay on the first entry
         if (!walk.first()) {
             setEof();
-            bof_ = true;
             return rc::kBof;
         }
         short err = load(cursor_->recNo());
         cursorPlaced_ = err == rc::kSuccess;
-        bof_ = true;
         return err != rc::kSuccess ? err : rc::kBof;
     }
     short err = load(cursor_->recNo());

@@ -105,7 +105,6 @@ short Data4::appendStart() {
     std::fill(pendingMemo_.begin(), pendingMemo_.end(), std::nullopt);
     std::fill(memoCache_.begin(), memoCache_.end(), std::nullopt);
     state_ = State::Appending;
-    bof_ = false;
     changed_ = false;
     cursorPlaced_ = false;
     view_.show(buffer_.data(), recCount() + 1, &pendingMemo_);

@@ -41,7 +41,6 @@ class DbfTable {
     std::uint32_t headerLength() const { return headerLength_; }
     // Records of the table, buffered appends included.
     std::uint32_t recordCount() const { return fileRecords_ + pendingCount(); }
-    bool hasPendingAppends() const { return !pending_.empty(); }
 
     // Copies record recno (1 .. recordCount()) into out (recordLength() bytes).
     short read(std::uint32_t recno, char* out);

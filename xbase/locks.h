@@ -44,8 +44,6 @@ class TableLocks {
     // Releases the record and file locks (the append lock stays).
     void unlockRecordsAndFile();
 
-    bool holdsAppend() const { return append_; }
-    bool holdsFile() const { return file_; }
     bool canChange(std::uint32_t recno) const {
         return file_ || records_.count(recno) != 0 || appended_.count(recno) != 0;
     }

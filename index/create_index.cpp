@@ -4,9 +4,12 @@
 // Invariants:
 // 1. Nothing is stored when a check refuses the text. From the numbering on,
 //    the number is consumed, even when the size check then refuses the text.
-// 2. Document numbers never go backwards: the new number is one more than
-//    both the highest number this copy knows and the number of the last Text
-//    record now on disk, which another running copy may have stored.
+// 2. Document numbers never go backwards nor repeat: the new number is one
+//    more than both the highest number this copy knows and the number of the
+//    last Text record now on disk, which another running copy may have
+//    stored. It is read under the Text table's append lock, which this copy
+//    keeps until the flush of its document record (or a refusal) releases
+//    it, so no other copy can store a document in between.
 // 3. The keyword records are appended before the document record, in the
 //    order of the words; nothing is undone when an engine call fails. Of the
 //    engine's results only those of the append starts are tested; the
@@ -80,14 +83,23 @@ std::int64_t last_stored_number(Program& program) {
 
 // The new document's number, now the highest; nothing when the numbers are
 // used up (a stored number of 2147483647), as a repeated number would tie
-// two documents to the same keyword records.
+// two documents to the same keyword records. The append lock of Text is
+// taken first and held until release_numbering or the document's flush.
 std::optional<std::int32_t> take_document_number(Program& program) {
     ui::FrmMain& form = program.frmMain;
+    form.lastReturnCode = xbase::d4lockAppend(program.text);
+    clear_error(program);
     const std::int64_t next =
         std::max<std::int64_t>(form.highestDocumentNumber, last_stored_number(program)) + 1;
     if (next > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
     form.highestDocumentNumber = static_cast<std::int32_t>(next);
     return form.highestDocumentNumber;
+}
+
+// Lets other copies store again when this one stores nothing after all.
+void release_numbering(Program& program) {
+    program.frmMain.lastReturnCode = xbase::d4flush(program.text);
+    clear_error(program);
 }
 
 // Small texts hide the bar; large ones show it at its start width and let
@@ -225,13 +237,17 @@ void create_index(Program& program) {
     if (!text_accepted(program)) return;
 
     const std::optional<std::int32_t> number = take_document_number(program);
-    if (!number) return;
+    if (!number) {
+        release_numbering(program);
+        return;
+    }
     const std::string numberText = std::to_string(*number);
     const long recordCount = std::max(0L, xbase::d4recCountDo(program.text));
     const std::string working = working_text(form.txtInput.text);
 
     desktop.setBusy(true);
     if (working.size() > kLongestWorkingText) {
+        release_numbering(program);
         desktop.setBusy(false);
         showMessage(program,
                     "Maximum text size of 32768 bytes exceeded.  It is suggested that you "

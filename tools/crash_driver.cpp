@@ -2,10 +2,11 @@
 // Index, Delete, Un-delete, Pack) in a random order until it is killed, and
 // journals each step before and after it (tests/reliability/crash_trial.h).
 //
-//   crash_driver FOLDER SEED [STEPS]
+//   crash_driver FOLDER SEED [STEPS [index]]
 //
 // The folder must hold the spare copies (or the data files). The driver stops
-// by itself after STEPS steps (default 2000).
+// by itself after STEPS steps (default 2000). With "index" every step is a
+// Create Index (two drivers then store side by side in one folder).
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     const std::string folder = platform::withTrailingSeparator(argv[1]);
     const auto seed = static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10));
     const long steps = argc > 3 ? std::strtol(argv[3], nullptr, 10) : 2000;
+    const bool indexOnly = argc > 4 && std::string(argv[4]) == "index";
     Journal journal(folder + reliability::kJournalName);
     if (!journal.ok()) return 2;
 
@@ -98,7 +100,7 @@ int main(int argc, char** argv) {
 
     for (long step = 0; step < steps; ++step) {
         const int roll = std::uniform_int_distribution<int>(0, 99)(random);
-        if (roll < 75 || known.live.empty()) {
+        if (roll < 75 || indexOnly || known.live.empty()) {
             program->frmMain.txtInput.text = reliability::document_text(seed, sequence);
             app::create_index(*program);
             const std::int32_t number = program->frmMain.documentOnDisplay.value_or(0);

@@ -30,9 +30,11 @@ int run_show(const CommonOptions& common, std::int32_t number) {
         session.dialogs().report(fmt::format(
             "document {} is provisionally deleted (undelete restores it, pack removes it)",
             number));
-    // As Save As writes the text: with a line end added.
-    const std::string& text = deleted ? form.deleted_text : form.txtInput.text;
-    fmt::print("{}", platform::cp1252ToUtf8(platform::textToFile(text + "\r\n")));
+    // As a text file holds it, ending with a line end (added only when the
+    // text lacks one, so that show and add give back the same text).
+    std::string text = deleted ? form.deleted_text : form.txtInput.text;
+    if (!text.ends_with("\r\n")) text += "\r\n";
+    fmt::print("{}", platform::cp1252ToUtf8(platform::textToFile(text)));
     return kDone;
 }
 

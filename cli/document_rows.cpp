@@ -49,8 +49,12 @@ DocumentRow current_document(app::Program& program) {
 }
 
 std::string row_line(const DocumentRow& row) {
+    // One line on the terminal: tabs and stray line ends become blanks.
+    std::string summary = terminal_text(row.summary);
+    for (char& c : summary)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     return fmt::format("{:>8} {} {:<10}  {}", row.number, row.deleted ? '*' : ' ', row.date,
-                       terminal_text(row.summary));
+                       summary);
 }
 
 std::string row_json(const DocumentRow& row) {

@@ -26,7 +26,7 @@ bool seek_document(app::Program& program, const std::string& number);
 DocumentRow current_document(app::Program& program);
 
 // "      12   2026-12-06  summary", with "*" after the number for a deleted
-// document; UTF-8.
+// document; UTF-8, tabs shown as blanks.
 std::string row_line(const DocumentRow& row);
 
 // {"number": 12, "date": "2026-12-06", "deleted": false, "summary": "..."};

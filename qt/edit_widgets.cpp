@@ -18,6 +18,19 @@ bool isEditMenuKey(const QKeyEvent* key) {
            key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste);
 }
 
+bool isTypingKey(const QKeyEvent* key) {
+    switch (key->key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+            return true;
+        default:
+            return !key->text().isEmpty() && key->text().at(0).isPrint();
+    }
+}
+
 bool SearchBox::event(QEvent* event) {
     // Leaving the override unaccepted lets an enabled menu shortcut run; a
     // disabled one lets the key through to keyPressEvent.
@@ -31,12 +44,27 @@ void SearchBox::keyPressEvent(QKeyEvent* event) {
         emit undoKey();
         return;
     }
+    if (!isTypingKey(event)) emit caretJumped();
     QLineEdit::keyPressEvent(event);
+}
+
+void SearchBox::mousePressEvent(QMouseEvent* event) {
+    emit caretJumped();
+    QLineEdit::mousePressEvent(event);
 }
 
 void SearchBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QLineEdit::mouseDoubleClickEvent(event);
     emit doubleClicked();
+}
+
+void SearchBox::focusOutEvent(QFocusEvent* event) {
+    if (event->reason() == Qt::MenuBarFocusReason) {
+        QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+        QLineEdit::focusOutEvent(&toMenu);
+        return;
+    }
+    QLineEdit::focusOutEvent(event);
 }
 
 bool DocumentBox::event(QEvent* event) {
@@ -50,7 +78,13 @@ void DocumentBox::keyPressEvent(QKeyEvent* event) {
         emit undoKey();
         return;
     }
+    if (!isTypingKey(event)) emit caretJumped();
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void DocumentBox::mousePressEvent(QMouseEvent* event) {
+    emit caretJumped();
+    QPlainTextEdit::mousePressEvent(event);
 }
 
 void DocumentBox::mouseDoubleClickEvent(QMouseEvent* event) {

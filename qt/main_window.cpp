@@ -188,8 +188,10 @@ void MainWindow::connectEvents() {
     connect(search_, &QLineEdit::returnPressed, this, [this] { run(search::txtSearch_Enter); });
     connect(search_, &SearchBox::doubleClicked, this, [this] { run(search::txtSearch_DblClick); });
     connect(search_, &SearchBox::undoKey, searchBinding_, &TextBoxBinding::undo);
+    connect(search_, &SearchBox::caretJumped, searchBinding_, &TextBoxBinding::breakRun);
     connect(input_, &DocumentBox::doubleClicked, this, [this] { run(app::txtInput_DblClick); });
     connect(input_, &DocumentBox::undoKey, inputBinding_, &TextBoxBinding::undo);
+    connect(input_, &DocumentBox::caretJumped, inputBinding_, &TextBoxBinding::breakRun);
 
     connect(tolerance_, &QCheckBox::toggled, this, [this](bool checked) {
         if (!session_.running()) form_.CheckTolerance.checked = checked;
@@ -261,10 +263,12 @@ void MainWindow::focusChanged(QWidget* now) {
         QWidget* widget = widgetFor(focus);
         if (widget == now || widget->isAncestorOf(now)) {
             form_.focus = focus;
+            shownFocus_ = focus;
             return;
         }
     }
-    form_.focus = ui::MainFocus::None;
+    // The menu bar, while the keyboard opens its menus, is no control of
+    // the form: the focus stays where the form had it.
 }
 
 void MainWindow::redraw() {
@@ -297,11 +301,12 @@ void MainWindow::redraw() {
     menuView_->redraw(form_.menu);
     layoutControls();
 
-    QWidget* target = widgetFor(form_.focus);
-    QWidget* current = focusWidget();
-    if (target != nullptr && target->isVisibleTo(this) && target != current &&
-        !target->isAncestorOf(current))
-        target->setFocus(Qt::OtherFocusReason);
+    // The focus moves only when a routine gave it to another control.
+    if (form_.focus != shownFocus_) {
+        shownFocus_ = form_.focus;
+        QWidget* target = widgetFor(form_.focus);
+        if (target != nullptr && target->isVisibleTo(this)) target->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindow::layoutControls() {

@@ -83,6 +83,7 @@ class MainWindow : public QMainWindow {
     Session& session_;
     ui::FrmMain& form_;
     QSize designSize_;
+    ui::MainFocus shownFocus_ = ui::MainFocus::None;  // the form's focus the widgets show
     std::vector<Placement> placements_;
 
     TrackingFrame* background_ = nullptr;

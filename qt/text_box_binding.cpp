@@ -95,17 +95,11 @@ void TextBoxBinding::edited() {
     box_.undo.after = now;
     box_.text = now;
     synced_ = now;
-    justEdited_ = true;
     caretMoved();
 }
 
 void TextBoxBinding::caretMoved() {
     if (pushing_ || session_.running()) return;
-    if (justEdited_) {
-        justEdited_ = false;
-    } else {
-        editRun_ = false;
-    }
     const QString shown = widgetText();
     const int start = widgetSelectionStart();
     box_.selStart = toStateOffset(shown, start);

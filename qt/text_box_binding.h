@@ -7,8 +7,9 @@
 //   state's text only when the state moved away from it (or the widget was
 //   edited while a routine ran and the edit was refused).
 // - The state's one undo step spans a run of typing: it begins with the
-//   first edit after the caret was moved by other means or the text was set
-//   by a routine, as an edit control's undo does.
+//   first edit after the caret was moved by a click or a key that types
+//   nothing (breakRun) or after the text was set by a routine, as an edit
+//   control's undo does.
 // - The widget's own undo is off: undo is the state's (Edit menu, Ctrl+Z).
 #pragma once
 
@@ -35,6 +36,9 @@ class TextBoxBinding : public QObject {
     void redraw();
     // The text box's own undo key: the state's undo step.
     void undo();
+    // The caret was moved by other means than typing: the next edit begins a
+    // new undo step.
+    void breakRun() { editRun_ = false; }
 
   private:
     void connectSignals();
@@ -56,7 +60,6 @@ class TextBoxBinding : public QObject {
     bool dirty_ = true;
     bool pushing_ = false;
     bool editRun_ = false;
-    bool justEdited_ = false;
 };
 
 }  // namespace vmqt

@@ -38,8 +38,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Vellumark")
 set(CPACK_PACKAGE_CONTACT "Vellumark maintainers <maintainers@vellumark.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps text documents and finds them again by their words")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Vellumark stores texts as documents in two xBase tables and finds them by
+set(CPACK_PACKAGE_DESCRIPTION "Vellumark stores texts as documents in two xBase tables and finds them by
 their words, with drawers, header-only searches and provisional deletion.
 The package holds the desktop program and its command-line companion
 vellumark-cli.")

@@ -207,6 +207,6 @@ TEST_P(CdxFixture, ChangedCopyStaysReadable) {
     EXPECT_EQ(count, kept.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, CdxFixture, ::testing::Values("empty", "small", "large"));
+INSTANTIATE_TEST_SUITE_P(CdxSets, CdxFixture, ::testing::Values("empty", "small", "large"));
 
 }  // namespace

@@ -244,17 +244,18 @@ void check_memos(OpenTable& table, std::uint32_t recno, std::map<long long, std:
     std::string text;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].type != 'M') continue;
-        const std::string where =
-            "record " + std::to_string(recno) + ", memo field " + fields[i].name + ": ";
+        auto where = [&] {
+            return "record " + std::to_string(recno) + ", memo field " + fields[i].name + ": ";
+        };
         const long long block = memoBlock(table.view.fieldBytes(static_cast<int>(i)));
         if (block < 0) {
-            findings.add(where + "holds no block number");
+            findings.add(where() + "holds no block number");
         } else if (block > 0 && table.memo) {
             if (table.memo->read(static_cast<std::uint32_t>(block), text) != rc::kSuccess) {
-                findings.add(where + "points at block " + std::to_string(block) +
+                findings.add(where() + "points at block " + std::to_string(block) +
                              ", where the memo file holds no memo");
             } else if (auto [at, fresh] = blocks.emplace(block, recno); !fresh) {
-                findings.add(where + "shares block " + std::to_string(block) + " with record " +
+                findings.add(where() + "shares block " + std::to_string(block) + " with record " +
                              std::to_string(at->second));
             }
         }

@@ -12,6 +12,9 @@ TEST_F(CompanionStory, AddsAFolderOfTextsAndReportsEachRefusedFileByName) {
     {
         std::ofstream(texts() + "short.txt") << "  tiny  \n";
         std::ofstream(texts() + "picture.bin", std::ios::binary) << std::string("GIF\0\1\2", 6);
+        std::ofstream(texts() + ".hidden") << "A hidden file is never taken from a folder.";
+        std::filesystem::create_directories(texts() + "more/deeper");
+        std::ofstream(texts() + "more/deeper/deep.txt") << "Only a recursive add finds this text.";
     }
     const Outcome added = cli({"add", texts(), texts() + "missing.txt"});
     EXPECT_EQ(added.status, 1);
@@ -22,6 +25,10 @@ TEST_F(CompanionStory, AddsAFolderOfTextsAndReportsEachRefusedFileByName) {
     EXPECT_TRUE(holds(added.err, "missing.txt: no such file or folder")) << added.err;
     EXPECT_FALSE(holds(added.err, "\x1b[")) << "no progress bar off a terminal";
 
+    const Outcome recursive = cli({"add", "--recursive", texts() + "more"});
+    EXPECT_EQ(recursive.status, 0) << recursive.err;
+    EXPECT_TRUE(holds(recursive.out, "Added 1 of 1 files: document 7.")) << recursive.out;
+
     const Outcome listed = cli({"list"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_TRUE(holds(listed.out, "       3   ")) << listed.out;
@@ -31,10 +38,10 @@ TEST_F(CompanionStory, AddsAFolderOfTextsAndReportsEachRefusedFileByName) {
     // The drawer goes into the keyword records: a drawer search finds only these.
     const Outcome drawer = cli({"add", "--drawer", "Legal", texts() + "BSD"});
     EXPECT_EQ(drawer.status, 0) << drawer.err;
-    EXPECT_TRUE(holds(drawer.out, "Added 1 of 1 files: document 7.")) << drawer.out;
+    EXPECT_TRUE(holds(drawer.out, "Added 1 of 1 files: document 8.")) << drawer.out;
     const Outcome inDrawer = cli({"search", "Regents", "--drawer", "legal"});
     EXPECT_EQ(inDrawer.status, 0);
-    EXPECT_TRUE(holds(inDrawer.out, "       7   ")) << inDrawer.out;
+    EXPECT_TRUE(holds(inDrawer.out, "       8   ")) << inDrawer.out;
     EXPECT_FALSE(holds(inDrawer.out, "       3   ")) << inDrawer.out;
 }
 

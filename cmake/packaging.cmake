@@ -12,7 +12,9 @@ foreach(program vellumark vellumark-cli)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
         # A program runs from the build tree beside the spare copies.
-        add_dependencies(${program} spare_copies)
+        if(TARGET spare_copies)
+            add_dependencies(${program} spare_copies)
+        endif()
     endif()
 endforeach()
 

@@ -102,9 +102,7 @@ FileDialogWindow::FileDialogWindow(Session& session, ui::FileDialog& state,
 }
 
 void FileDialogWindow::run(const std::function<void(app::Program&)>& routine) {
-    // An event dropped while another routine runs leaves the widgets as the
-    // state has them.
-    if (!session_.run(routine)) redraw();
+    session_.run(routine);
 }
 
 void FileDialogWindow::reject() {

@@ -52,7 +52,7 @@ FilterDialogWindow::FilterDialogWindow(Session& session, QWidget* parent)
 }
 
 void FilterDialogWindow::click(int button) {
-    if (!session_.run([button](app::Program& p) { search::buttonOK_Click(p, button); })) redraw();
+    session_.run([button](app::Program& p) { search::buttonOK_Click(p, button); });
 }
 
 void FilterDialogWindow::reject() {

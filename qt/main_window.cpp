@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QWindow>
 
 #include "app/commands.h"
 #include "app/startup.h"
@@ -216,6 +217,13 @@ void MainWindow::connectEvents() {
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { focusChanged(now); });
     connect(&session_, &Session::redrawRequested, this, &MainWindow::redraw);
+    connect(&session_, &Session::idle, this, [this] {
+        if (closePending_) {
+            closePending_ = false;
+            close();
+        }
+    });
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::focusWindowChanged);
 }
 
 void MainWindow::run(const std::function<void(app::Program&)>& routine) {
@@ -318,6 +326,9 @@ void MainWindow::layoutControls() {
         if (placement.anchors & GrowHeight) rect.setHeight(rect.height() + dy);
         if (placement.anchors & FollowRight) rect.translate(dx, 0);
         if (placement.anchors & FollowBottom) rect.translate(0, dy);
+        // A check box shows its whole caption in whatever font the system has.
+        if (qobject_cast<QCheckBox*>(placement.widget) != nullptr)
+            rect.setWidth(std::max(rect.width(), placement.widget->sizeHint().width()));
         if (placement.widget->geometry() != rect) placement.widget->setGeometry(rect);
     }
 }
@@ -326,17 +337,30 @@ void MainWindow::centreOnScreen() {
     vmqt::centreOnScreen(this);
 }
 
+void MainWindow::focusWindowChanged(QWindow* window) {
+    if (window != nullptr && window != windowHandle()) lastOtherWindow_ = window->objectName();
+}
+
 bool MainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) run(app::main_window_activated);
+    if (event->type() == QEvent::WindowActivate) {
+        // Coming back from another window is an activation of the form;
+        // coming back from one of its own message or input boxes is not.
+        const bool fromBox = lastOtherWindow_.startsWith(QLatin1String("messageBox")) ||
+                             lastOtherWindow_.startsWith(QLatin1String("inputBox"));
+        lastOtherWindow_.clear();
+        if (!fromBox) run(app::main_window_activated);
+    }
     return QMainWindow::event(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A routine in the middle of a box or a yield finishes first.
-    if (!session_.run(app::close_main_window)) {
+    if (session_.running()) {
+        // A routine in the middle of a box or a yield finishes first.
         event->ignore();
+        closePending_ = true;
         return;
     }
+    session_.run(app::close_main_window);
     event->accept();
 }
 

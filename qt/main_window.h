@@ -26,6 +26,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QWindow;
 
 namespace vmqt {
 
@@ -78,6 +79,7 @@ class MainWindow : public QMainWindow {
     void run(const std::function<void(app::Program&)>& routine);
     void runMenuCommand(const QString& name);
     void focusChanged(QWidget* now);
+    void focusWindowChanged(QWindow* window);
     QWidget* widgetFor(ui::MainFocus focus) const;
 
     Session& session_;
@@ -108,6 +110,8 @@ class MainWindow : public QMainWindow {
     TextBoxBinding* inputBinding_ = nullptr;
     MenuBarView* menuView_ = nullptr;
     QHash<QString, QPointer<QWidget>> forwardAfter_;
+    QString lastOtherWindow_;  // object name of the window that last had the focus
+    bool closePending_ = false;
 };
 
 }  // namespace vmqt

@@ -158,27 +158,6 @@ TEST_F(FileDialogTest, DrawerSetupNamesTheDrawersOfTheDrawerBox) {
               std::string::npos);
 }
 
-// Answers the next modal box by clicking the button with text.
-void clickWhenShown(const QString& text, QString* shownText = nullptr) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, text, shownText] {
-        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (box == nullptr) return;
-        timer->deleteLater();
-        if (shownText) {
-            if (auto* message = qobject_cast<QMessageBox*>(box)) *shownText = message->text();
-        }
-        for (QPushButton* button : box->findChildren<QPushButton*>()) {
-            if (button->text().remove('&') == text) {
-                button->click();
-                return;
-            }
-        }
-        box->reject();
-    });
-    timer->start(10);
-}
-
 TEST(QtDialogsTest, MessageBoxesShowTheirTextAndAnswerWithTheButtonPressed) {
     QtDialogs dialogs;
     QString shown;

@@ -180,6 +180,33 @@ TEST_F(HitNavigationTest, SummaryOpensFollowsShowNextAndCloses) {
     EXPECT_EQ(input()->toPlainText(), "");
 }
 
+TEST_F(MainWindowTest, ComingBackFromAnotherWindowPutsTheFocusInTheSearchBox) {
+    input()->setFocus();
+    story.main().menuBarView()->action("mnuOpen")->trigger();
+    QWidget& dialog = story.windows->openDialog();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; }));
+    story.main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &story.main(); }));
+    EXPECT_EQ(QApplication::focusWidget(), search());
+    EXPECT_EQ(story.form().focus, ui::MainFocus::txtSearch);
+}
+
+TEST(MainWindowBoxTest, AMessageBoxLeavesTheFocusWhereItWas) {
+    WindowStory story(true);
+    ASSERT_TRUE(story.start());
+    auto* input = story.widget<QPlainTextEdit>("txtInput");
+    input->setFocus();
+    QString shown;
+    clickWhenShown("OK", &shown);
+    QTest::keyClick(input, Qt::Key_F7);  // nothing found yet: past the end
+    EXPECT_EQ(shown, "End of records.");
+    story.main().activateWindow();  // as the window system does when a box closes
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &story.main(); }));
+    EXPECT_EQ(QApplication::focusWidget(), input);
+    EXPECT_EQ(story.form().focus, ui::MainFocus::txtInput);
+}
+
 TEST_F(MainWindowTest, ClosingTheWindowShutsTheProgramDown) {
     ASSERT_NE(story.program->engine, nullptr);
     story.main().close();

@@ -8,7 +8,10 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -19,6 +22,7 @@
 #include "qt/desktop_windows.h"
 #include "qt/qt_clipboard.h"
 #include "qt/qt_desktop.h"
+#include "qt/qt_dialogs.h"
 #include "qt/qt_printer.h"
 #include "tests/support/scripted_platform.h"
 
@@ -26,7 +30,8 @@ namespace vmqt::test {
 
 class WindowStory {
   public:
-    WindowStory() {
+    // realBoxes: Qt's own message and input boxes instead of scripted ones.
+    explicit WindowStory(bool realBoxes = false) : realBoxes_(realBoxes) {
         namespace fs = std::filesystem;
         for (const char* name : {"Keys.xx1", "Keys.xx2", "Text.xx1", "Text.xx2", "Text.xx3"})
             fs::copy_file(fs::path(VELLUMARK_PROGRAM_DIR) / name, folder.file(name));
@@ -44,7 +49,8 @@ class WindowStory {
     bool start() {
         program = std::make_unique<app::Program>(services);
         if (!app::start_program(*program, folder.path())) return false;
-        windows = std::make_unique<DesktopWindows>(*program, nullptr, &desktop);
+        windows =
+            std::make_unique<DesktopWindows>(*program, realBoxes_ ? &boxes : nullptr, &desktop);
         main().show();
         main().activateWindow();
         return QTest::qWaitForWindowActive(&main());
@@ -81,18 +87,46 @@ class WindowStory {
     // The text a label of the main window shows.
     QString shown(const char* label) { return widget<QLabel>(label)->text(); }
 
+  private:
+    bool realBoxes_;
+
+  public:
     testsupport::TempFolder folder;
     testsupport::ScriptedPlatform scripted;  // its boxes answer from queues
+    QtDialogs boxes;
     QtClipboard clipboard;
     QtDesktop desktop;
     QtPrinter printer{QString::fromStdString(folder.file("printout.pdf"))};
     platform::LocalFileSystem files;
-    platform::Platform services{scripted.dialogs, clipboard, desktop, printer, files};
+    platform::Platform services{
+        realBoxes_ ? static_cast<platform::Dialogs&>(boxes) : scripted.dialogs, clipboard, desktop,
+        printer, files};
     std::unique_ptr<app::Program> program;
     std::unique_ptr<DesktopWindows> windows;
 };
 
 }  // namespace vmqt::test
+
+// Answers the next modal box by clicking its button captioned text (any
+// access-key ampersand ignored); shownText receives a message box's text.
+inline void clickWhenShown(const QString& text, QString* shownText = nullptr) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, text, shownText] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        timer->deleteLater();
+        if (auto* message = qobject_cast<QMessageBox*>(box); message && shownText)
+            *shownText = message->text();
+        for (QPushButton* button : box->findChildren<QPushButton*>()) {
+            if (button->text().remove('&') == text) {
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+    timer->start(10);
+}
 
 // Readable QStrings in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {

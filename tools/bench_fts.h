@@ -2,7 +2,6 @@
 // a process of its own and hands back named figures.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -10,10 +9,15 @@
 
 namespace benchfts {
 
-using Clock = std::chrono::steady_clock;
-
-inline double seconds_since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+// The clock figures are taken with: wall time by default, or with --clock
+// cpu the process's CPU time (user and system), which other work on a shared
+// machine disturbs far less. Set before the phases start.
+enum class ClockKind { Wall, Cpu };
+void set_clock(ClockKind kind);
+ClockKind clock_kind();
+double now_seconds();
+inline double seconds_since(double start) {
+    return now_seconds() - start;
 }
 
 // Named figures a phase reports ("ours.search.rare word.median_ms" = 0.12).

@@ -1,5 +1,7 @@
 // The full-text benchmark's measurements: load rates by tenth, latency
 // percentiles, peak memory and file sizes.
+#include <time.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -9,6 +11,23 @@
 #include "tools/bench_fts.h"
 
 namespace benchfts {
+
+namespace {
+ClockKind kClock = ClockKind::Wall;
+}  // namespace
+
+void set_clock(ClockKind kind) {
+    kClock = kind;
+}
+ClockKind clock_kind() {
+    return kClock;
+}
+
+double now_seconds() {
+    timespec now{};
+    ::clock_gettime(kClock == ClockKind::Cpu ? CLOCK_PROCESS_CPUTIME_ID : CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 void LoadTimes::report(Figures& figures, const std::string& side) const {
     const std::size_t n = seconds.size();

@@ -13,6 +13,7 @@
 //    their first 100 documents (up to the 101st document's first record);
 // and reports the median and 90th percentile time, the records delivered, the
 // CDX pages one cold run reads, and the peak memory of the query phase.
+#include <malloc.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/bench_keywords.h"
 #include "xbase/code4.h"
 #include "xbase/d4.h"
 #include "xbase/data4.h"
@@ -99,75 +101,10 @@ class CountingFileSystem : public xbase::FileSystem {
     xbase::FileSystem& real_;
 };
 
-// --- The corpus: keyword records as Create Index makes them -----------------
+using bench::KeyRecord;
+using bench::upperTrimmed;
 
-struct KeyRecord {
-    std::string key;  // word + blank, cut to 10, case as in the text
-    long items;
-    long order;
-};
-
-bool closing(char c) {
-    return std::strchr("!\"'),.:;?", c) != nullptr && c != '\0';
-}
-bool opening(unsigned char c) {
-    return c == '(' || c == '\'' || c == '"' || c == 161 || c == 191;
-}
-
-// One token of the text as a key; empty when the word filter drops it.
-std::string keyOf(std::string word) {
-    for (int i = 0; i < 3 && !word.empty() && closing(word.back()); ++i)
-        word.pop_back();
-    auto c = word.empty() ? 0 : static_cast<unsigned char>(word[0]);
-    for (int i = 0; i < 2 && !word.empty() && opening(static_cast<unsigned char>(word[0])); ++i) {
-        word.erase(0, 1);
-        if (i == 0 && !word.empty()) c = static_cast<unsigned char>(word[0]);
-    }
-    std::replace(word.begin(), word.end(), '\'', ' ');
-    word.erase(0, word.find_first_not_of(' ') == std::string::npos ? word.size()
-                                                                   : word.find_first_not_of(' '));
-    const bool digit = word.size() == 1 && word[0] >= '0' && word[0] <= '9';
-    if (word.empty() || !(word.size() >= 2 || digit || c > 64)) return {};
-    word += ' ';
-    if (word.size() > 10) word.resize(10);
-    return word;
-}
-
-// Keyword records of documents of 400 words from the text files under corpus.
-std::vector<KeyRecord> corpusRecords(const std::string& corpus, std::size_t count) {
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-        if (entry.is_regular_file()) files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    std::vector<KeyRecord> out;
-    long doc = 1, order = 0;
-    while (out.size() < count && !files.empty()) {
-        for (const fs::path& file : files) {
-            std::ifstream in(file, std::ios::binary);
-            std::string word;
-            while (out.size() < count && in >> word) {
-                std::string key = keyOf(word);
-                ++order;
-                if (key.empty()) continue;
-                out.push_back({key, doc, order});
-                if (out.size() % 400 == 0) {
-                    ++doc;
-                    order = 0;
-                }
-            }
-            if (out.size() >= count) break;
-        }
-    }
-    return out;
-}
-
-std::string upperTrimmed(const std::string& key) {
-    std::string out = xbase::upperCp1252(key);
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
-    return out;
-}
+// --- The tables ---------------------------------------------------------------
 
 bool check(int rc, sqlite3* db, const char* what) {
     if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW) return true;
@@ -335,7 +272,7 @@ std::vector<std::string> typicalWords(const std::vector<KeyRecord>& records) {
 
 int main(int argc, char** argv) {
     std::size_t records = 200000;
-    std::string dir, corpus = "/usr/share/doc/linux-doc-6.1/html/_sources";
+    std::string dir, corpus = bench::kDefaultCorpus;
     int runs = 21;
     int only = -1;  // --case N: run only that query (for profiling)
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -354,29 +291,43 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no corpus at %s (apt-get install linux-doc-6.1)\n", corpus.c_str());
         return 1;
     }
-    std::vector<KeyRecord> corpusKeys = corpusRecords(corpus, records);
-    const std::vector<std::string> words = typicalWords(corpusKeys);
-    const std::size_t recordCount = corpusKeys.size();
-    const long documentCount = corpusKeys.empty() ? 0 : corpusKeys.back().items;
-    if (!fs::exists(dir + "/Keys.dbf")) {
+    // The table, its SQLite twin and the chosen words are built once per
+    // directory; later runs read the words back instead of the corpus.
+    std::vector<std::string> words;
+    std::size_t recordCount = 0;
+    long documentCount = 0;
+    const std::string wordsPath = dir + "/words.txt";
+    if (!fs::exists(dir + "/Keys.dbf") || !fs::exists(wordsPath)) {
+        std::vector<KeyRecord> corpusKeys = bench::corpusRecords(corpus, records);
+        words = typicalWords(corpusKeys);
+        recordCount = corpusKeys.size();
+        documentCount = corpusKeys.empty() ? 0 : corpusKeys.back().items;
         fs::create_directories(dir);
         const auto start = Clock::now();
         if (!buildTables(dir, corpusKeys)) {
             std::fprintf(stderr, "building the tables in %s failed\n", dir.c_str());
             return 1;
         }
-        std::printf("built %zu records (%ld documents) in %.1f s\n", corpusKeys.size(),
-                    corpusKeys.empty() ? 0 : corpusKeys.back().items,
+        std::printf("built %zu records (%ld documents) in %.1f s\n", recordCount, documentCount,
                     std::chrono::duration<double>(Clock::now() - start).count());
+        std::ofstream out(wordsPath);
+        out << recordCount << ' ' << documentCount;
+        for (const std::string& w : words)
+            out << ' ' << w;
+    } else {
+        std::ifstream in(wordsPath);
+        in >> recordCount >> documentCount;
+        for (std::string w; in >> w;)
+            words.push_back(w);
     }
-    std::vector<KeyRecord>().swap(corpusKeys);
     std::printf("table: %s, %zu keyword records, %ld documents; words %s %s %s\n", dir.c_str(),
                 recordCount, documentCount, words.size() > 0 ? words[0].c_str() : "?",
                 words.size() > 1 ? words[1].c_str() : "?",
                 words.size() > 2 ? words[2].c_str() : "?");
     if (words.size() < 3) return 1;
 
-    std::ofstream("/proc/self/clear_refs") << "5";  // peak memory of the query phase only
+    malloc_trim(0);  // the corpus is gone: measure the query phase from here
+    std::ofstream("/proc/self/clear_refs") << "5";
     CountingFileSystem counting(xbase::fileSystem());
     xbase::setFileSystem(&counting);
     xbase::Code4 code;

@@ -44,9 +44,9 @@ FilterDialogWindow::FilterDialogWindow(Session& session, QWidget* parent)
         connect(push, &QPushButton::clicked, this, [this, button] { click(button); });
         buttons_[button] = push;
     }
-    setFixedSize(
-        designSize({&state_.txtFilter[ui::kDrawers], &state_.Text1,
-                    &state_.buttonOK[search::kDrawerClose], &state_.buttonOK[search::kDrawerOk]}));
+    setFixedSize(designSize({&state_.LabelFilter[ui::kDrawers], &state_.txtFilter[ui::kDrawers],
+                             &state_.Text1, &state_.buttonOK[search::kDrawerClose],
+                             &state_.buttonOK[search::kDrawerOk]}));
     connect(&session_, &Session::redrawRequested, this, &FilterDialogWindow::redraw);
     redraw();
 }

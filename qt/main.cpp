@@ -1,28 +1,25 @@
 // Program entry of the desktop program: the Qt application, the program
-// with the Qt platform services, start-up in the program folder (the
-// executable's, or the one given with --folder DIR), and the main window.
+// with the Qt platform services, start-up in the program folder (the one
+// given with --folder DIR, else as app/program_folder.h chooses it), and the
+// main window.
 #include <QApplication>
 #include <QStringList>
 #include <clocale>
-#include <filesystem>
 #include <string>
 
 #include "app/program.h"
+#include "app/program_folder.h"
 #include "app/startup.h"
 #include "qt/desktop_windows.h"
 #include "qt/qt_platform.h"
 
 namespace {
 
-// The program folder: --folder DIR, or the folder of the executable.
-std::string programFolder(const QStringList& arguments) {
-    QString folder = QCoreApplication::applicationDirPath();
+// The DIR of --folder DIR; empty when not given.
+std::string folderOption(const QStringList& arguments) {
     const qsizetype option = arguments.indexOf(QStringLiteral("--folder"));
-    if (option >= 0 && option + 1 < arguments.size()) folder = arguments.at(option + 1);
-    std::error_code error;
-    const std::filesystem::path path =
-        std::filesystem::absolute(std::filesystem::path(folder.toLocal8Bit().toStdString()), error);
-    return error ? folder.toLocal8Bit().toStdString() : path.string();
+    if (option < 0 || option + 1 >= arguments.size()) return {};
+    return arguments.at(option + 1).toLocal8Bit().toStdString();
 }
 
 }  // namespace
@@ -34,8 +31,10 @@ int main(int argc, char** argv) {
 
     vmqt::QtPlatform services;
     app::Program program(services.services);
-    if (!app::start_program(program, programFolder(QApplication::arguments())))
-        return program.exitCode;
+    const std::string folder = app::choose_program_folder(
+        QCoreApplication::applicationFilePath().toLocal8Bit().toStdString(),
+        folderOption(QApplication::arguments()));
+    if (!app::start_program(program, folder)) return program.exitCode;
 
     vmqt::DesktopWindows windows(program, &services.dialogs, &services.desktop);
     vmqt::MainWindow& window = windows.mainWindow();

@@ -296,6 +296,13 @@ void MainWindow::redraw() {
     applyLabel(label1_, form_.Label1);
     applyControl(imageScale_, form_.ImageScale);
     applyLabel(labelScale_, form_.LabelScale);
+    if (!form_.LabelScale.backColour) {
+        // The bar of the progress display: filled, in the system's highlight.
+        QPalette bar = labelScale_->palette();
+        bar.setColor(QPalette::Window, bar.color(QPalette::Highlight));
+        labelScale_->setPalette(bar);
+        labelScale_->setAutoFillBackground(true);
+    }
     searchBinding_->redraw();
     applyLabel(label3_, form_.Label3);
     inputBinding_->redraw();

@@ -1,6 +1,8 @@
 // Start-up and shut-down of the program.
 #include "app/startup.h"
 
+#include <span>
+
 #include "app/messages.h"
 #include "app/settings.h"
 #include "store/names.h"
@@ -40,9 +42,70 @@ void restore_data_files(Program& program) {
     }
 }
 
-// Opens one table; on failure shows its message and ends the program.
+// Replaces the production index of the table at path by its spare copy. The
+// spare's tags are empty and name no record count, so the next open rebuilds
+// them from the table. False when there is no spare copy or it cannot be copied.
+bool restore_index_from_spare(Program& program, const std::string& path) {
+    const std::string index =
+        path.substr(program.programFolder.size(), path.size() - program.programFolder.size() - 3) +
+        "cdx";
+    for (const store::SpareCopy& copy : store::kSpareCopies) {
+        if (index != copy.dataFile) continue;
+        return program.platform.files
+            .copyFile(program.programFolder + copy.spareFile, program.programFolder + index)
+            .ok;
+    }
+    return false;
+}
+
+// True when table has every field (or every tag) the program uses in it. A
+// damaged header can still describe a table or index, only not this program's.
+bool has_program_parts(Program& program, xbase::Data4* table, bool documentTable, bool tags) {
+    static constexpr const char* kKeysFields[] = {store::kKeysField, store::kItemsField,
+                                                  store::kOrderField, store::kFilterField};
+    static constexpr const char* kTextFields[] = {store::kItemsField, store::kTextField,
+                                                  store::kDateField};
+    static constexpr const char* kKeysTags[] = {store::kKeyItemsTag, store::kItemsTag};
+    static constexpr const char* kTextTags[] = {store::kItemsTag};
+    std::span<const char* const> names = documentTable ? std::span<const char* const>(kTextFields)
+                                                       : std::span<const char* const>(kKeysFields);
+    if (tags)
+        names = documentTable ? std::span<const char* const>(kTextTags)
+                              : std::span<const char* const>(kKeysTags);
+    bool all = true;
+    for (const char* name : names)
+        all = all && (tags ? xbase::d4tag(table, name) != nullptr
+                           : xbase::d4field(table, name) != nullptr);
+    program.frmMain.lastReturnCode = xbase::code4errorCode(program.engine, 0);
+    return all;
+}
+
+// An open that failed on the index rather than on the table.
+bool index_failed(short code) {
+    namespace rc = xbase::rc;
+    return code == rc::kIndex || code == rc::kExprSyntax || code == rc::kExprType ||
+           code == rc::kFieldName;
+}
+
+// Opens one table. An index too damaged to open, or without the program's
+// tags, is replaced by its spare copy and rebuilt; a table without the
+// program's fields counts as one that cannot be opened. On failure shows its
+// message and ends the program.
 xbase::Data4* open_table(Program& program, const std::string& path, bool documentTable) {
     xbase::Data4* table = xbase::d4open(program.engine, path.c_str());
+    const bool damagedIndex = table == nullptr
+                                  ? index_failed(xbase::code4errorCode(program.engine, 0))
+                                  : !has_program_parts(program, table, documentTable, true);
+    if (damagedIndex) {
+        if (table != nullptr) xbase::d4close(table);
+        table = restore_index_from_spare(program, path)
+                    ? xbase::d4open(program.engine, path.c_str())
+                    : nullptr;
+    }
+    if (table != nullptr && !has_program_parts(program, table, documentTable, false)) {
+        xbase::d4close(table);
+        table = nullptr;
+    }
     if (table == nullptr) {
         showMessage(program, cannot_open_message(path, documentTable));
         program.frmMain.lastReturnCode = xbase::code4errorCode(program.engine, 0);

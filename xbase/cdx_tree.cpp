@@ -378,16 +378,28 @@ short Tree::collectPages(std::vector<std::uint32_t>& pages) {
     std::vector<std::uint32_t> level{root_};
     for (int depth = 0; !level.empty(); ++depth) {
         if (depth >= kMaxDepth) return rc::kIndex;
-        for (std::uint32_t off : level) {
+        // Every page of a level is read and must be linked to its neighbours
+        // of the level: a damaged tree may name pages of another tag (or
+        // pages past a cut that the file has grown over since), and those
+        // must never be handed out as free.
+        bool leaves = false;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            const std::uint32_t off = level[i];
             if (!nodeOffset(off) || !seen.insert(off).second) return rc::kIndex;
+            short error = rc::kSuccess;
+            const unsigned char* page = cache_.page(off, error);
+            if (page == nullptr) return error;
+            const bool leaf = (le16(page + kNodeAttr) & kAttrLeaf) != 0;
+            if (i == 0) leaves = leaf;
+            const std::uint32_t left = i == 0 ? kNone : level[i - 1];
+            const std::uint32_t right = i + 1 == level.size() ? kNone : level[i + 1];
+            if (leaf != leaves || le32(page + kNodeLeft) != left ||
+                le32(page + kNodeRight) != right)
+                return rc::kIndex;
             pages.push_back(off);
         }
-        // All leaves sit on one level, so a level that starts with a leaf is
-        // the last one and its leaves need not be read.
-        short error = rc::kSuccess;
-        const unsigned char* head = cache_.page(level.front(), error);
-        if (head == nullptr) return error;
-        if (le16(head + kNodeAttr) & kAttrLeaf) break;
+        // All leaves sit on one level: a level of leaves is the last one.
+        if (leaves) break;
         std::vector<std::uint32_t> next;
         for (std::uint32_t off : level) {
             const LeafNode* leaf = nullptr;

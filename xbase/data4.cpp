@@ -20,7 +20,10 @@
 //     matching no record count, so a crash in between forces a rebuild.
 #include "xbase/data4.h"
 
+#include <algorithm>
+
 #include "xbase/code4.h"
+#include "xbase/field_codec.h"
 #include "xbase/return_codes.h"
 
 namespace xbase {
@@ -60,6 +63,33 @@ bool sameName(std::string_view a, std::string_view b) {
         if (up(a[i]) != up(b[i])) return false;
     }
     return true;
+}
+
+// The highest memo block a record of table names, 0 when none does.
+std::uint32_t highestMemoBlock(DbfTable& table, std::uint32_t first, std::uint32_t last) {
+    std::string record(static_cast<std::size_t>(table.recordLength()), ' ');
+    long long highest = 0;
+    for (std::uint32_t r = first; r <= last; ++r) {
+        if (table.read(r, record.data()) != rc::kSuccess) continue;
+        for (std::size_t i = 0; i < table.fields().size(); ++i) {
+            if (table.fields()[i].type != 'M') continue;
+            std::string_view bytes(record.data() + table.fieldOffset(static_cast<int>(i)),
+                                   static_cast<std::size_t>(table.fields()[i].length));
+            highest = std::max(highest, memoBlock(bytes));
+        }
+    }
+    return static_cast<std::uint32_t>(std::min<long long>(highest, 0xFFFFFFFELL));
+}
+
+// A memo file that lost memos its records name (replaced by an empty copy,
+// cut short by a crash) must not hand their blocks out again, or a new memo
+// would read as an old record's text. Memos are appended, so the last record
+// names the highest block unless memos were rewritten; only when it names a
+// block the file does not reach are all records read.
+void reserveNamedMemoBlocks(DbfTable& table, FptFile& memo) {
+    const std::uint32_t count = table.recordCount();
+    if (count == 0 || highestMemoBlock(table, count, count) < memo.nextFree()) return;
+    memo.reserveBelow(highestMemoBlock(table, 1, count) + 1);
 }
 
 }  // namespace
@@ -111,6 +141,7 @@ short Data4::openFiles(const std::string& dbfPath) {
     buffer_ = stored_ = blank_;
     pendingMemo_.assign(fields, std::nullopt);
     memoCache_.assign(fields, std::nullopt);
+    if (fpt_) reserveNamedMemoBlocks(*dbf_, *fpt_);
     view_.bind(dbf_.get(), fpt_.get());
     view_.show(buffer_.data(), 0, &pendingMemo_);
     for (std::size_t i = 0; i < fields; ++i)

@@ -101,7 +101,8 @@ short FptFile::refresh() {
     headerNextFree_ = be32(head);
     auto bs = static_cast<std::uint64_t>(blockSize_);
     std::uint64_t fileBlocks = (static_cast<std::uint64_t>(size) + bs - 1) / bs;
-    std::uint64_t next = std::max<std::uint64_t>({headerNextFree_, fileBlocks, firstDataBlock()});
+    std::uint64_t next =
+        std::max<std::uint64_t>({headerNextFree_, fileBlocks, firstDataBlock(), reservedBelow_});
     if (next > 0xFFFFFFFFu) return rc::kMemo;
     nextFree_ = static_cast<std::uint32_t>(next);
     return rc::kSuccess;

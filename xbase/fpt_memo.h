@@ -4,6 +4,7 @@
 // it had, else to the end of the file.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -39,6 +40,12 @@ class FptFile {
     short flush(bool sync);
     // Re-reads the next-free block (another handle may have appended).
     short refresh();
+    // Hands out no block below `block` from now on: records name memos there
+    // that the file no longer holds, and a new memo there would read as theirs.
+    void reserveBelow(std::uint32_t block) {
+        reservedBelow_ = std::max(reservedBelow_, block);
+        nextFree_ = std::max(nextFree_, block);
+    }
 
     File& file() { return *file_; }
 
@@ -54,6 +61,7 @@ class FptFile {
     int blockSize_ = 64;
     std::uint32_t nextFree_ = 0;
     std::uint32_t headerNextFree_ = 0;  // what the header on disk holds
+    std::uint32_t reservedBelow_ = 0;   // blocks lost memos of records had
 };
 
 }  // namespace xbase

@@ -2,10 +2,11 @@
 // file of a populated store (table headers and records, memo header and
 // blocks, index headers, interior and leaf pages), a few thousand cases made
 // from one seed. Whatever the damage: no crash and no hang; a table that
-// cannot be opened is refused with start-up's "Cannot open" message; a
-// damaged index is found and rebuilt at open; a damaged memo reads as empty
-// or as its own document's text, never as another document's; and the store
-// takes a new document that then reads back whole.
+// cannot be opened is refused with start-up's "Cannot open" message; an index
+// whose headers are damaged is rebuilt at open, one damaged inside its trees
+// by a reindex; a damaged memo reads as empty or as its own document's text,
+// never as another document's; and the store takes a new document that then
+// reads back whole.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -2,7 +2,7 @@
 // at random moments, each followed by a check of the store; prints the
 // figures and exits non-zero when a check failed.
 //
-//   crash_trials [--trials N] [--seed S] [--delay MS] [--keep]
+//   crash_trials [--trials N] [--seed S] [--delay MS] [--keep] [--driver PATH]
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -21,10 +21,13 @@ int main(int argc, char** argv) {
             options.seed = static_cast<std::uint32_t>(number());
         } else if (std::strcmp(argv[i], "--delay") == 0) {
             options.longestDelayMs = static_cast<int>(number());
+        } else if (std::strcmp(argv[i], "--driver") == 0 && i + 1 < argc) {
+            options.driver = argv[++i];
         } else if (std::strcmp(argv[i], "--keep") == 0) {
             options.keepFailed = true;
         } else {
-            std::cerr << "usage: crash_trials [--trials N] [--seed S] [--delay MS] [--keep]\n"
+            std::cerr << "usage: crash_trials [--trials N] [--seed S] [--delay MS] [--keep] "
+                         "[--driver PATH]\n"
                          "Runs N trials (default 1000): the crash driver is started in a fresh\n"
                          "folder, killed with SIGKILL 1..MS ms later (default 600), started and\n"
                          "killed once more, and the store is checked after each kill.\n";

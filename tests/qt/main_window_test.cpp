@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -178,6 +179,39 @@ TEST_F(HitNavigationTest, SummaryOpensFollowsShowNextAndCloses) {
     QTest::mouseClick(button(6), Qt::LeftButton);
     EXPECT_FALSE(summary->isVisible());
     EXPECT_EQ(input()->toPlainText(), "");
+}
+
+TEST_F(MainWindowTest, DoubleClicksBringBackTheDeletedTextAndTheLastSearch) {
+    indexText("alpha report one");
+    searchFor("report");
+    story.main().menuBarView()->action("mnuDelete")->trigger();
+    press(Qt::Key_F5);
+    EXPECT_TRUE(input()->toPlainText().startsWith("This record has been provisionally DELETED."));
+    EXPECT_EQ(input()->palette().color(QPalette::Text), QColor(0, 0, 192));
+    EXPECT_EQ(story.shown("LabelDelete"), "Deleted");
+    QTest::mouseDClick(input()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(input()->toPlainText(), "alpha report one");
+
+    press(Qt::Key_F12);
+    EXPECT_EQ(search()->text(), "");
+    QTest::mouseDClick(search(), Qt::LeftButton);
+    EXPECT_EQ(search()->text(), "report");
+}
+
+TEST_F(MainWindowTest, OptionsMenuShowsTheHeaderSizeAndShowErrorsItsCheckMark) {
+    story.scripted.dialogs.inputs.push_back("30");
+    story.main().menuBarView()->action("mnuHeadersize")->trigger();
+    QMenu* options = story.main().menuBarView()->menu("mnuOptions");
+    options->popup(story.main().geometry().center());
+    EXPECT_EQ(story.main().menuBarView()->action("mnuHeadersize")->text(), "Header Size (30)");
+    options->close();
+
+    QAction* errors = story.main().menuBarView()->action("mnuErrors");
+    EXPECT_FALSE(errors->isChecked());
+    errors->trigger();
+    EXPECT_TRUE(errors->isChecked());
+    errors->trigger();
+    EXPECT_FALSE(errors->isChecked());
 }
 
 TEST_F(MainWindowTest, ComingBackFromAnotherWindowPutsTheFocusInTheSearchBox) {

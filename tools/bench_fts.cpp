@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -141,7 +142,7 @@ bool parse_options(int argc, char** argv, Options& options) {
 // Runs phase in a child process and adds the figures it reports to into.
 bool in_child(const std::string& name, const std::function<bool(Figures&)>& phase, Figures& into) {
     std::fprintf(stderr, "%s ...\n", name.c_str());
-    const double start = now_seconds();
+    const auto start = std::chrono::steady_clock::now();
     int fds[2];
     if (::pipe(fds) != 0) return false;
     std::fflush(nullptr);
@@ -172,7 +173,7 @@ bool in_child(const std::string& name, const std::function<bool(Figures&)>& phas
     ::waitpid(pid, &status, 0);
     const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     std::fprintf(stderr, "%s: %s, %.1f s\n", name.c_str(), ok ? "done" : "FAILED",
-                 seconds_since(start));
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return ok;
 }
 

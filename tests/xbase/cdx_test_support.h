@@ -1,50 +1,28 @@
-// Helpers for the CDX tests: temporary folders, whole-file reads, and an
-// independent reader of the on-disk format that walks a tag's tree and
-// reports every rule a page breaks (so tests check the bytes, not just what
-// the engine reads back).
+// Helpers for the CDX tests: whole-file reads as bytes, and an independent
+// reader of the on-disk format that walks a tag's tree and reports every rule
+// a page breaks (so tests check the bytes, not just what the engine reads back).
 #pragma once
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/xbase/table_test_util.h"
+
 namespace cdxtest {
 
-struct TempDir {
-    TempDir() {
-        char pattern[] = "/tmp/cdx_test_XXXXXX";
-        char* made = mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    std::string path;
-};
+using xbase_test::TempDir;
 
 inline std::vector<unsigned char> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = xbase_test::readFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 inline void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string fixtureDir() {
-    return std::string(VELLUMARK_SOURCE_DIR) + "/../shared/fixtures";
+    xbase_test::writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 struct Entry {

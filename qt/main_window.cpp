@@ -71,6 +71,12 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     redraw();
 }
 
+MainWindow::~MainWindow() {
+    // Deleting the children moves the focus: no more of it reaches this half
+    // destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 void MainWindow::buildToolbar() {
     frame1_ = new TrackingFrame(background_);
     frame1_->setObjectName("Frame1");

@@ -44,6 +44,7 @@ class MainWindow : public QMainWindow {
 
   public:
     explicit MainWindow(Session& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Places the window in the middle of its screen.
     void centreOnScreen();

@@ -10,3 +10,6 @@ bash scripts/build.sh build
 
 bash scripts/build.sh build-asan -DVELLUMARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$(nproc)")
+
+# A short run of each libFuzzer target over its corpus (clang++, ASan, UBSan).
+bash scripts/fuzz.sh -max_total_time=10

@@ -41,10 +41,18 @@ std::optional<std::string> quoted_literal(const std::string& text) {
     return std::nullopt;
 }
 
+// The text with each NUL byte made a blank: the query text reaches the
+// engine as a C string, which a NUL would cut short.
+std::string nul_as_blank(std::string_view text) {
+    std::string s(text);
+    std::replace(s.begin(), s.end(), '\0', ' ');
+    return s;
+}
+
 }  // namespace
 
 ParsedSearch parse_search_string(std::string_view text) {
-    std::string s = app::trim_blanks(std::string(text));
+    std::string s = app::trim_blanks(nul_as_blank(text));
     if (!s.empty() && s.back() == '.') s.pop_back();
     s = app::trim_blanks(s) + ' ';
 
@@ -71,7 +79,7 @@ bool has_duplicate_keywords(const std::vector<std::string>& keywords) {
 }
 
 std::string search_drawer(std::string_view comboText, std::size_t filterWidth) {
-    std::string drawer = xbase::upperCp1252(app::trim_blanks(std::string(comboText)));
+    std::string drawer = xbase::upperCp1252(app::trim_blanks(nul_as_blank(comboText)));
     if (drawer == "NONE") return {};
     if (drawer.size() > filterWidth) drawer.resize(filterWidth);
     return drawer;

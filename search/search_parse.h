@@ -25,8 +25,9 @@ struct ParsedSearch {
 
 // Splits a search string at its blanks. One trailing period of the string
 // and one trailing comma or period of each word are dropped, a trailing "*"
-// makes a prefix, apostrophes become blanks, and keywords are cut to the key
-// width. A non-empty string gives at least one keyword.
+// makes a prefix, apostrophes (and NUL bytes, which no query text can hold)
+// become blanks, and keywords are cut to the key width. A non-empty string
+// gives at least one keyword.
 ParsedSearch parse_search_string(std::string_view text);
 
 // True when some keyword, trimmed, lies inside another (its trailing blank
@@ -35,9 +36,10 @@ ParsedSearch parse_search_string(std::string_view text);
 // pass.
 bool has_duplicate_keywords(const std::vector<std::string>& keywords);
 
-// The drawer a search is limited to: the drawer box text trimmed, upper-cased
-// and cut to filterWidth (the width of the stored drawer). Empty when the box
-// holds no drawer: an empty text or "NONE" in any case.
+// The drawer a search is limited to: the drawer box text (NUL bytes made
+// blanks) trimmed, upper-cased and cut to filterWidth (the width of the
+// stored drawer). Empty when the box holds no drawer: an empty text or "NONE"
+// in any case.
 std::string search_drawer(std::string_view comboText, std::size_t filterWidth);
 
 struct QueryOptions {

@@ -17,6 +17,8 @@
 // 4. The routine yields to the window system only before the word loop of a
 //    large text and at the end, so the drawer cannot change while records
 //    are written.
+// 5. A document whose tables could not be flushed is not shown as stored:
+//    the routine says so and leaves the text in the box.
 #include "index/create_index.h"
 
 #include <algorithm>
@@ -45,6 +47,9 @@ constexpr std::string_view kNotFoundNotice = "NO RECORD FOUND";
 constexpr std::string_view kNoDrawer = "NONE";
 constexpr int kBarStartWidth = 50;
 constexpr int kBarFullWidth = 1950;
+constexpr const char* kNotStored =
+    "The document could not be written to disk (is the disk full?).  Its text is still in the "
+    "window: make room and choose Create Index again.";
 
 void clear_error(Program& program) {
     program.frmMain.lastReturnCode = xbase::code4errorCode(program.engine, 0);
@@ -147,13 +152,14 @@ void assign_memo(Program& program, xbase::Field4* field, const std::string& text
     clear_error(program);
 }
 
-// Appends the record begun on table and unlocks it.
-void append_and_unlock(Program& program, xbase::Data4* table) {
+// Appends the record begun on table and unlocks it; the append's result.
+short append_and_unlock(Program& program, xbase::Data4* table) {
     short& last = program.frmMain.lastReturnCode;
-    last = xbase::d4append(table);
+    const short appended = last = xbase::d4append(table);
     clear_error(program);
     last = xbase::d4unlock(table);
     clear_error(program);
+    return appended;
 }
 
 void write_keyword_records(Program& program, const std::vector<WordStep>& steps,
@@ -186,16 +192,31 @@ std::string date_text(const platform::CivilDate& date) {
     return text;
 }
 
-void write_document_record(Program& program, const std::string& number,
+// Writes the document record and flushes both tables; false when the append
+// or the flush of the document record failed (a full disk, a file that
+// became read-only), so the document is not safely stored.
+bool write_document_record(Program& program, const std::string& number,
                            const platform::CivilDate& today) {
     xbase::Data4* text = program.text;
     begin_record(program, text);
     assign(program, xbase::d4field(text, store::kItemsField), number);
     assign_memo(program, xbase::d4field(text, store::kTextField), program.frmMain.txtInput.text);
     assign_memo(program, xbase::d4field(text, store::kDateField), date_text(today));
-    append_and_unlock(program, text);
+    const short appended = append_and_unlock(program, text);
     program.frmMain.lastReturnCode = xbase::d4flush(program.keys);
     program.frmMain.lastReturnCode = xbase::d4flush(text);
+    return appended == 0 && program.frmMain.lastReturnCode == 0;
+}
+
+// The document could not be written: the view does not claim it was, and
+// the text stays in the box to be stored again.
+void report_not_stored(Program& program) {
+    ui::FrmMain& form = program.frmMain;
+    program.platform.desktop.setBusy(false);
+    form.ImageScale.visible = false;
+    form.LabelScale.visible = false;
+    clear_error(program);
+    showMessage(program, kNotStored);
 }
 
 void show_new_document(Program& program, std::int32_t number, long recordCount,
@@ -261,7 +282,10 @@ void create_index(Program& program) {
     form.LabelScale.rect.width = kBarFullWidth;
 
     const platform::CivilDate today = desktop.today();
-    write_document_record(program, numberText, today);
+    if (!write_document_record(program, numberText, today)) {
+        report_not_stored(program);
+        return;
+    }
     show_new_document(program, *number, recordCount, today);
     recall_new_record(program, recordCount);
 }

@@ -101,6 +101,7 @@ std::shared_ptr<FaultyFileSystem::Tracked> FaultyFileSystem::track(const std::st
 }
 
 std::unique_ptr<xbase::File> FaultyFileSystem::open(const std::string& path, xbase::OpenMode mode) {
+    if (readOnly_ && mode == xbase::OpenMode::ReadWrite) return nullptr;
     auto real = real_.open(path, mode);
     if (!real) return nullptr;
     return std::make_unique<FaultyFile>(*this, std::move(real), track(path, false));

@@ -49,7 +49,8 @@ class FaultyFileSystem final : public xbase::FileSystem {
     void setWriteBudget(long long bytes) { writeBudget_ = bytes; }
     // Every read of a file whose path contains `part` fails (empty: none).
     void failReadsOf(const std::string& part) { failReads_ = part; }
-    // Every create, rename and remove fails (a read-only folder).
+    // Every open for writing, create, rename and remove fails (a read-only
+    // folder of read-only files, as root cannot make one).
     void setReadOnly(bool on) { readOnly_ = on; }
 
     // --- Power loss ---------------------------------------------------------

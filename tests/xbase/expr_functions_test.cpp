@@ -23,7 +23,6 @@ class ExprFunctions : public ::testing::Test {
         EXPECT_EQ(v.type, ValueType::Character) << text;
         return v.text;
     }
-    double number(std::string_view text) { return evalExpr(text, rec).number; }
     int width(std::string_view text) {
         short error = 0;
         auto e = Expression::compile(text, rec, error);
@@ -33,115 +32,90 @@ class ExprFunctions : public ::testing::Test {
     TestRecord rec = TestRecord::keysTable();
 };
 
-TEST_F(ExprFunctions, StrRoundsHalfAwayFromZeroAndOverflowsToAsterisks) {
-    EXPECT_EQ(chars("STR(Items)"), "         5");
-    EXPECT_EQ(chars("STR(-5, 3)"), " -5");
-    EXPECT_EQ(chars("STR(2.5, 1)"), "3");
-    EXPECT_EQ(chars("STR(-2.5, 2)"), "-3");
-    EXPECT_EQ(chars("STR(0.5)"), "         1");
-    EXPECT_EQ(chars("STR(1.005, 4, 2)"), "1.01");  // as written, not as stored in binary
-    EXPECT_EQ(chars("STR(2.675, 5, 2)"), " 2.68");
-    EXPECT_EQ(chars("STR(1.0049, 4, 2)"), "1.00");
-    EXPECT_EQ(chars("STR(0.05, 4, 2)"), "0.05");
-    EXPECT_EQ(chars("STR(-0.001, 5, 2)"), " 0.00");  // no minus sign on a rounded zero
-    EXPECT_EQ(chars("STR(3.14159, 6, 3)"), " 3.142");
-    EXPECT_EQ(chars("STR(1234567890123456789, 19)"), "1234567890123456768");  // nearest double
-    EXPECT_EQ(chars("STR(99999, 5)"), "99999");
-    EXPECT_EQ(chars("STR(123456, 5)"), "*****");
-    EXPECT_EQ(chars("STR(-1000, 4)"), "****");
-    EXPECT_EQ(chars("STR(1.5, 3, 2)"), "***");
-    EXPECT_EQ(chars("STR(1 / 3 * 1" + std::string(300, '0') + ", 12)"), "************");
-    EXPECT_EQ(width("STR(Items)"), 10);
-    EXPECT_EQ(width("STR(Items, 4)"), 4);
-    EXPECT_EQ(width("STR(Items, 2 + 3, 1)"), 5);  // constant arguments may be expressions
-    EXPECT_EQ(compileError("STR(Items, Order)", rec), rc::kExprSyntax);  // width must be known
-    EXPECT_EQ(compileError("STR(Items, 0)", rec), rc::kExprSyntax);
-    EXPECT_EQ(compileError("STR(Items, 256)", rec), rc::kExprSyntax);
-    EXPECT_EQ(compileError("STR(Items, 5, -1)", rec), rc::kExprSyntax);
-    EXPECT_EQ(compileError("STR(Keys)", rec), rc::kExprType);
-}
-
-TEST_F(ExprFunctions, ValReadsALeadingNumber) {
-    EXPECT_EQ(number("VAL('  -12.5abc')"), -12.5);
-    EXPECT_EQ(number("VAL('+3')"), 3);
-    EXPECT_EQ(number("VAL('.5')"), 0.5);
-    EXPECT_EQ(number("VAL('1.2.3')"), 1.2);
-    EXPECT_EQ(number("VAL('7 8')"), 7);
-    EXPECT_EQ(number("VAL('1e5')"), 1);
-    for (const char* junk : {"''", "'   '", "'abc'", "'-'", "'.'", "'*****'", "'- 5'"})
-        EXPECT_EQ(number(std::string("VAL(") + junk + ")"), 0) << junk;
-    EXPECT_EQ(number("VAL('0.1')"), 0.1);
-    EXPECT_EQ(number("VAL('12345678901234567890')"), 12345678901234567890.0);
-    EXPECT_EQ(number("VAL('0.000000000000000000000000001')"), 1e-27);
-    EXPECT_EQ(number("VAL('" + std::string(400, '9') + "')"), HUGE_VAL);
-    EXPECT_EQ(number("VAL(STR(Items))"), 5);
-}
-
-TEST_F(ExprFunctions, CaseAndTrimKeepTheArgumentWidth) {
-    EXPECT_EQ(chars("UPPER(Keys)"), "FRIEND    ");
-    EXPECT_EQ(chars("LOWER('\xC9T\xC9 \xDF')"), "\xE9t\xE9 \xDF");
-    EXPECT_EQ(chars("TRIM(Keys) + '|'"), "Friend|");
-    EXPECT_EQ(chars("RTRIM(Keys) + '|'"), "Friend|");
-    EXPECT_EQ(chars("LTRIM('  a  ') + '|'"), "a  |");
-    EXPECT_EQ(chars("ALLTRIM('  a b  ') + '|'"), "a b|");
-    EXPECT_EQ(chars("ALLTRIM('   ')"), "");
-    EXPECT_EQ(width("UPPER(Keys) + STR(Items)"), 20);
-    EXPECT_EQ(width("TRIM(Keys)"), 10);
-    EXPECT_EQ(width("LOWER(Filter) - Keys"), 20);
-    EXPECT_EQ(compileError("UPPER(Items)", rec), rc::kExprType);
-}
-
-TEST_F(ExprFunctions, SubstrLeftRightForgiveBadBounds) {
-    EXPECT_EQ(chars("SUBSTR('ABCDE', 2, 3)"), "BCD");
-    EXPECT_EQ(chars("SUBSTR('ABCDE', 4)"), "DE");
-    EXPECT_EQ(chars("SUBSTR('ABC', 5)"), "");
-    EXPECT_EQ(chars("SUBSTR('ABC', 0, 2)"), "AB");
-    EXPECT_EQ(chars("SUBSTR('ABC', -7, 2)"), "AB");
-    EXPECT_EQ(chars("SUBSTR('ABC', 2, -1)"), "");
-    EXPECT_EQ(chars("SUBSTR('ABC', 2, 100)"), "BC");
+TEST_F(ExprFunctions, CharacterResults) {
     const std::string huge = "1" + std::string(300, '0');
-    EXPECT_EQ(chars("SUBSTR('ABC', " + huge + ", " + huge + ")"), "");
-    EXPECT_EQ(chars("SUBSTR('ABC', 2, " + huge + ")"), "BC");
-    EXPECT_EQ(chars("SUBSTR(Keys, Order, Order - 1)"), "ie");  // bounds read per record
-    EXPECT_EQ(chars("LEFT('ABC', 2)"), "AB");
-    EXPECT_EQ(chars("LEFT('ABC', 10)"), "ABC");
-    EXPECT_EQ(chars("LEFT('ABC', -1)"), "");
-    EXPECT_EQ(chars("RIGHT('ABC', 2)"), "BC");
-    EXPECT_EQ(chars("RIGHT('ABC', 9)"), "ABC");
-    EXPECT_EQ(chars("RIGHT(Keys, 3)"), "   ");  // the field's trailing blanks count
-    EXPECT_EQ(width("SUBSTR(Keys, 2, 3)"), 3);
-    EXPECT_EQ(width("SUBSTR(Keys, 8)"), 3);
-    EXPECT_EQ(width("SUBSTR(Keys, 8, 5)"), 3);
-    EXPECT_EQ(width("SUBSTR(Keys, Order, 4)"), 4);
-    EXPECT_EQ(width("SUBSTR(Keys, 2, Order)"), 9);
-    EXPECT_EQ(width("LEFT(Keys, 4)"), 4);
-    EXPECT_EQ(width("RIGHT(Keys, 40)"), 10);
-    EXPECT_EQ(compileError("SUBSTR('a')", rec), rc::kExprSyntax);
-    EXPECT_EQ(compileError("SUBSTR('a', 'b')", rec), rc::kExprType);
-}
-
-TEST_F(ExprFunctions, DatesAndRecordFunctions) {
-    EXPECT_EQ(chars("DTOS(CTOD('02/29/2000'))"), "20000229");
-    EXPECT_EQ(chars("DTOS(CTOD('1/2/99'))"), "19990102");  // two-digit years are 19YY
-    EXPECT_EQ(chars("DTOS(CTOD(' 12-31-2024 '))"), "20241231");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        // STR rounds half away from zero as written, and overflows to asterisks.
+        {"STR(Items)", "         5"},
+        {"STR(2.5, 1)", "3"},
+        {"STR(-2.5, 2)", "-3"},
+        {"STR(1.005, 4, 2)", "1.01"},
+        {"STR(2.675, 5, 2)", " 2.68"},
+        {"STR(-0.001, 5, 2)", " 0.00"},
+        {"STR(1234567890123456789, 19)", "1234567890123456768"},  // the nearest double
+        {"STR(99999, 5)", "99999"},
+        {"STR(123456, 5)", "*****"},
+        {"STR(1.5, 3, 2)", "***"},
+        {"STR(1 / 3 * " + huge + ", 12)", "************"},
+        // Case and trimming.
+        {"UPPER(Keys)", "FRIEND    "},
+        {"LOWER('\xC9T\xC9 \xDF')", "\xE9t\xE9 \xDF"},
+        {"TRIM(Keys) + '|'", "Friend|"},
+        {"LTRIM('  a  ') + '|'", "a  |"},
+        {"ALLTRIM('  a b  ') + '|'", "a b|"},
+        {"ALLTRIM('   ')", ""},
+        // SUBSTR, LEFT and RIGHT forgive bad bounds.
+        {"SUBSTR('ABCDE', 2, 3)", "BCD"},
+        {"SUBSTR('ABC', 5)", ""},
+        {"SUBSTR('ABC', -7, 2)", "AB"},
+        {"SUBSTR('ABC', 2, -1)", ""},
+        {"SUBSTR('ABC', 2, 100)", "BC"},
+        {"SUBSTR('ABC', " + huge + ", " + huge + ")", ""},
+        {"SUBSTR(Keys, Order, Order - 1)", "ie"},  // bounds read per record
+        {"LEFT('ABC', -1)", ""},
+        {"RIGHT('ABC', 2)", "BC"},
+        {"RIGHT(Keys, 3)", "   "},  // the field's trailing blanks count
+        // Dates: two-digit years are 19YY; an invalid date is blank.
+        {"DTOS(CTOD('02/29/2000'))", "20000229"},
+        {"DTOS(CTOD('1/2/99'))", "19990102"},
+        {"DTOS(CTOD(' 12-31-2024 '))", "20241231"},
+        {"IIF(Items > 9, Keys, 'ab')", "ab"}};
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(chars(text), expected) << text;
     for (const char* bad : {"02/29/1900", "13/01/2000", "00/10/2000", "", "1/2", "1/2/3/4",
                             "01/01/12345", "ab/cd/efgh", "01/01/2000x"})
         EXPECT_EQ(chars(std::string("DTOS(CTOD('") + bad + "'))"), "        ") << bad;
     const Value today = evalExpr("DATE()", rec);
     EXPECT_EQ(today.type, ValueType::Date);
     EXPECT_GT(today.number, julianDay("20240101"));
-    EXPECT_EQ(width("DTOS(DATE())"), 8);
-    EXPECT_EQ(width("DATE()"), 8);
-    EXPECT_EQ(width("DELETED()"), 1);
-    EXPECT_EQ(compileError("DTOS('20000101')", rec), rc::kExprType);
-    EXPECT_EQ(compileError("DELETED(1)", rec), rc::kExprSyntax);
 }
 
-TEST_F(ExprFunctions, IifNeedsALogicalConditionAndBranchesOfOneType) {
-    EXPECT_EQ(width("IIF(Items > 1, Keys, 'ab')"), 10);
-    EXPECT_EQ(chars("IIF(Items > 9, Keys, 'ab')"), "ab");
-    EXPECT_EQ(compileError("IIF(Items, 1, 2)", rec), rc::kExprType);
-    EXPECT_EQ(compileError("IIF(.T., 1, 'a')", rec), rc::kExprType);
+TEST_F(ExprFunctions, ValReadsALeadingNumber) {
+    const std::vector<std::pair<std::string, double>> cases = {
+        {"'  -12.5abc'", -12.5},
+        {"'.5'", 0.5},
+        {"'7 8'", 7},
+        {"'1e5'", 1},
+        {"'12345678901234567890'", 12345678901234567890.0},
+        {"'0.000000000000000000000000001'", 1e-27},
+        {"'" + std::string(400, '9') + "'", HUGE_VAL},
+        {"STR(Items)", 5}};
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(evalExpr("VAL(" + text + ")", rec).number, expected) << text;
+    for (const char* junk : {"''", "'   '", "'abc'", "'-'", "'.'", "'*****'", "'- 5'"})
+        EXPECT_EQ(evalExpr(std::string("VAL(") + junk + ")", rec).number, 0) << junk;
+}
+
+TEST_F(ExprFunctions, WidthsAreKnownAtParseTimeAndBadArgumentsAreRefused) {
+    const std::vector<std::pair<std::string, int>> widths = {
+        {"STR(Items, 4)", 4},
+        {"STR(Items, 2 + 3, 1)", 5},  // constant arguments may be expressions
+        {"UPPER(Keys) + STR(Items)", 20},
+        {"LOWER(Filter) - Keys", 20},
+        {"SUBSTR(Keys, 8, 5)", 3},
+        {"SUBSTR(Keys, Order, 4)", 4},
+        {"SUBSTR(Keys, 2, Order)", 9},
+        {"RIGHT(Keys, 40)", 10},
+        {"DTOS(DATE())", 8},
+        {"IIF(Items > 1, Keys, 'ab')", 10}};
+    for (const auto& [text, expected] : widths)
+        EXPECT_EQ(width(text), expected) << text;
+    for (const char* syntax : {"STR(Items, Order)", "STR(Items, 0)", "STR(Items, 256)",
+                               "STR(Items, 5, -1)", "SUBSTR('a')", "DELETED(1)"})
+        EXPECT_EQ(compileError(syntax, rec), rc::kExprSyntax) << syntax;
+    for (const char* type : {"STR(Keys)", "UPPER(Items)", "SUBSTR('a', 'b')", "DTOS('20000101')",
+                             "IIF(Items, 1, 2)", "IIF(.T., 1, 'a')"})
+        EXPECT_EQ(compileError(type, rec), rc::kExprType) << type;
 }
 
 }  // namespace

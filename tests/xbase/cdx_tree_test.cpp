@@ -1,7 +1,7 @@
 // CDX trees under change: random inserts and removes against a std::set
 // oracle (walks both ways, seeks, the file re-read from disk and checked by
-// an independent reader), unique tags, bulk rebuilds, and cursors that keep
-// their place while the tag changes under them.
+// an independent reader), bulk rebuilds, and cursors that keep their place
+// while the tag changes under them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,13 +25,12 @@ using xbase::CdxTag;
 using xbase::CdxTagSpec;
 using Oracle = std::set<Entry>;
 
-CdxTagSpec spec(const std::string& name, int keyLength, char filler, bool unique = false) {
+CdxTagSpec spec(const std::string& name, int keyLength, char filler) {
     CdxTagSpec s;
     s.name = name;
     s.keyExpr = name;
     s.keyLength = keyLength;
     s.filler = filler;
-    s.unique = unique;
     return s;
 }
 
@@ -154,35 +153,6 @@ TEST(CdxTree, RandomChangesMatchAnOracle) {
     ASSERT_EQ(tag->insert(std::string(kKeyLength, 'A'), 1), 0);
     EXPECT_TRUE(c.first());
     EXPECT_EQ(c.recNo(), 1u);
-}
-
-TEST(CdxTree, AppendsInKeyOrderFillLeavesAndRebuildMatches) {
-    // The program's ITEMS tags: numbers that only grow, appended in record order.
-    TempDir dir;
-    short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTag* grown = cdx->addTag(spec("GROWN", 8, '\0'), error);
-    CdxTag* built = cdx->addTag(spec("BUILT", 8, '\0'), error);
-    std::vector<std::pair<std::string, std::uint32_t>> entries;
-    for (std::uint32_t r = 1; r <= 100000; ++r) {
-        std::string key = xbase::numericKey(1 + r / 40);
-        ASSERT_EQ(grown->insert(key, r), 0);
-        entries.emplace_back(key, r);
-    }
-    std::shuffle(entries.begin(), entries.end(), std::mt19937(7));
-    ASSERT_EQ(built->rebuild(entries), 0);
-    std::vector<Entry> a = walkForward(*grown);
-    EXPECT_EQ(a.size(), 100000u);
-    EXPECT_EQ(a, walkForward(*built));
-    ASSERT_EQ(cdx->flush(100000, false), 0);
-    std::vector<unsigned char> bytes = cdxtest::readFile(dir.file("t.cdx"));
-    for (const auto& [name, offset] : cdxtest::directory(bytes, true)) {
-        cdxtest::TagReport report = cdxtest::TagReader(bytes, '\0', true).read(offset);
-        ASSERT_TRUE(report.problems.empty()) << name << ": " << report.problems.front();
-        EXPECT_EQ(report.entries, a) << name;
-        double fill = static_cast<double>(report.usedLeafBytes) / (488.0 * report.leaves);
-        EXPECT_GT(fill, 0.9) << name;
-    }
 }
 
 TEST(CdxTree, RebuildOfRandomEntriesEqualsIncrementalAndReusesPages) {

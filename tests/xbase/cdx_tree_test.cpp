@@ -229,30 +229,4 @@ TEST(CdxTree, CursorKeepsItsPlaceWhileTheTagChanges) {
     EXPECT_EQ(c.recNo(), 1u);
 }
 
-TEST(CdxTree, SeeksWithPartialAndOverlongPrefixes) {
-    TempDir dir;
-    short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTag* tag = cdx->addTag(spec("W", 6, ' '), error);
-    ASSERT_EQ(tag->insert("FRIEND", 2), 0);
-    ASSERT_EQ(tag->insert("FRIEND", 1), 0);
-    ASSERT_EQ(tag->insert("FRIES ", 3), 0);
-    ASSERT_EQ(tag->insert("HELLO ", 4), 0);
-    CdxCursor c(*tag);
-    ASSERT_TRUE(c.seekGE("FRI"));
-    EXPECT_EQ(c.recNo(), 1u);
-    ASSERT_TRUE(c.seekGE("FRIENDS"));  // longer than the key: past every FRIEND
-    EXPECT_EQ(c.recNo(), 3u);
-    ASSERT_TRUE(c.seekGE("FRIEND"));
-    EXPECT_EQ(c.recNo(), 1u);
-    ASSERT_TRUE(c.seekEntry("FRIEND", 2));
-    EXPECT_EQ(c.recNo(), 2u);
-    ASSERT_TRUE(c.seekEntry("FRIEND", 3));
-    EXPECT_EQ(c.key(), "FRIES ");
-    EXPECT_FALSE(c.seekGE("Z"));
-    EXPECT_FALSE(c.valid());
-    ASSERT_TRUE(c.seekGE(""));
-    EXPECT_EQ(c.recNo(), 1u);
-}
-
 }  // namespace

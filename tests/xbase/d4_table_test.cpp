@@ -88,26 +88,21 @@ TEST(D4Table, PositionsAtBothEnds) {
     Engine code;
     Data4* keys = xbase_test::createKeys(code, dir.file("Keys"));
     ASSERT_TRUE(keys);
-    EXPECT_EQ(d4top(keys), rc::kEof);  // empty table
-    EXPECT_EQ(d4recNo(keys), 1);
+    using At = std::pair<short, long>;  // a move's result and the record it leaves current
+    auto at = [&](short result) { return At{result, d4recNo(keys)}; };
+    EXPECT_EQ(at(d4top(keys)), At(rc::kEof, 1));  // empty table
     EXPECT_EQ(d4bottom(keys), rc::kEof);
     for (int i = 1; i <= 3; ++i)
         ASSERT_EQ(appendKey(keys, "w" + std::to_string(i), i, i), 0);
-    ASSERT_EQ(d4bottom(keys), 0);
-    EXPECT_EQ(d4recNo(keys), 3);
-    EXPECT_EQ(d4skip(keys, 1), rc::kEof);
-    EXPECT_EQ(d4recNo(keys), 4);
+    EXPECT_EQ(at(d4bottom(keys)), At(0, 3));
+    EXPECT_EQ(at(d4skip(keys, 1)), At(rc::kEof, 4));
     EXPECT_EQ(fieldText(keys, "KEYS"), std::string(10, ' '));  // blank buffer at end of file
-    EXPECT_EQ(d4deleted(keys), 0);
-    EXPECT_EQ(d4skip(keys, 1), rc::kEof);
-    EXPECT_EQ(d4skip(keys, -1), 0);  // back from end of file to the last record
-    EXPECT_EQ(d4recNo(keys), 3);
+    EXPECT_EQ(at(d4skip(keys, 1)), At(rc::kEof, 4));
+    EXPECT_EQ(at(d4skip(keys, -1)), At(0, 3));  // back from end of file to the last record
     EXPECT_EQ(d4top(keys), 0);
-    EXPECT_EQ(d4skip(keys, -1), rc::kBof);  // stays on the first record
-    EXPECT_EQ(d4recNo(keys), 1);
+    EXPECT_EQ(at(d4skip(keys, -1)), At(rc::kBof, 1));  // stays on the first record
     EXPECT_EQ(fieldText(keys, "KEYS"), "w1        ");
-    EXPECT_EQ(d4skip(keys, 2), 0);
-    EXPECT_EQ(d4recNo(keys), 3);
+    EXPECT_EQ(at(d4skip(keys, 2)), At(0, 3));
     EXPECT_EQ(d4goTo(keys, 2), 0);
     EXPECT_EQ(fieldText(keys, "KEYS"), "w2        ");
     EXPECT_EQ(d4goTo(keys, 9), rc::kEof);
@@ -115,12 +110,9 @@ TEST(D4Table, PositionsAtBothEnds) {
     // In tag order the same rules hold.
     ASSERT_EQ(d4tagSelect(keys, d4tag(keys, "keyitems")), 0);
     EXPECT_EQ(d4bottom(keys), 0);
-    EXPECT_EQ(d4skip(keys, 5), rc::kEof);
-    EXPECT_EQ(d4recNo(keys), 4);
-    EXPECT_EQ(d4skip(keys, -2), 0);
-    EXPECT_EQ(d4recNo(keys), 2);
-    EXPECT_EQ(d4skip(keys, -5), rc::kBof);
-    EXPECT_EQ(d4recNo(keys), 1);
+    EXPECT_EQ(at(d4skip(keys, 5)), At(rc::kEof, 4));
+    EXPECT_EQ(at(d4skip(keys, -2)), At(0, 2));
+    EXPECT_EQ(at(d4skip(keys, -5)), At(rc::kBof, 1));
 }
 
 TEST(D4Table, ChangesAreWrittenWhenTheTableMovesOn) {

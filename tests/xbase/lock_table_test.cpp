@@ -162,9 +162,6 @@ TEST(LockTable, LocksHoldBetweenProcesses) {
     TempDir dir;
     const std::string path = makeKeys(dir);
     Engine code;
-    Data4* keys = d4open(code, path.c_str());
-    ASSERT_TRUE(keys);
-    ASSERT_EQ(d4close(keys), 0);
     Child child([&] {
         Code4* own = d4init_v();
         code4accessMode(own, 1);
@@ -176,7 +173,7 @@ TEST(LockTable, LocksHoldBetweenProcesses) {
     EXPECT_EQ(d4open(code, path.c_str()), nullptr);  // the child denies writers
     EXPECT_EQ(code4errorCode(code, 0), rc::kAccess);
     child.finish();
-    keys = d4open(code, path.c_str());
+    Data4* keys = d4open(code, path.c_str());
     ASSERT_TRUE(keys);
     EXPECT_EQ(d4lock(keys, 1), 0);
 

@@ -27,7 +27,7 @@
 namespace {
 
 constexpr std::uint32_t kSeed = 77;
-constexpr std::uint32_t kDocuments = 30;
+constexpr std::uint32_t kDocuments = 20;
 constexpr std::size_t kPage = 512;
 
 std::string read_file(const std::string& path) {
@@ -242,10 +242,10 @@ TEST_F(DamagedFiles, MemoFile) {
     run_all("Text.fpt", 150);
 }
 TEST_F(DamagedFiles, KeywordIndex) {
-    run_all("Keys.cdx", 100);
+    run_all("Keys.cdx", 60);
 }
 TEST_F(DamagedFiles, DocumentIndex) {
-    run_all("Text.cdx", 100);
+    run_all("Text.cdx", 60);
 }
 
 }  // namespace

@@ -12,9 +12,14 @@
 //  - walk: every record in KEYITEMS order, reading ORDER of each; SQLite
 //    walks its (upper(keys), items) index reading ord of each row.
 // Each figure is the median of --repeat runs (engine and SQLite alternate),
-// with the peak memory (VmHWM) of each phase.
+// with the peak memory (VmHWM) of each phase. --clock cpu times the process's
+// CPU time (user and system) instead of the wall clock: steadier on a machine
+// shared with other work. --reuse 1 keeps the tables of an earlier run and
+// skips the appends; --side ours (or sqlite) runs one engine only, for
+// profiling.
 //
 //   bench_engine [--records N] [--seeks S] [--repeat R] [--dir DIR] [--corpus DIR]
+//                [--clock wall|cpu] [--reuse 0|1] [--side both|ours|sqlite]
 #include <malloc.h>
 #include <sqlite3.h>
 
@@ -23,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -60,8 +66,20 @@ double peakMb() {
     return statusKb("VmHWM:") / 1024.0;
 }
 
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+bool cpuClock = false;  // --clock cpu
+
+// Seconds on the chosen clock.
+double now() {
+    if (cpuClock) {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    }
+    return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+}
+
+double secondsSince(double start) {
+    return now() - start;
 }
 
 bool sqliteOk(int rc, sqlite3* db, const char* what) {
@@ -156,7 +174,7 @@ void assignText(xbase::Field4* field, const std::string& text) {
 }
 
 double engineAppend(const std::string& path, const std::vector<Row>& rows) {
-    const auto start = Clock::now();
+    const double start = now();
     Engine e;
     if (!e.create(path)) return -1;
     int sinceFlush = 0;
@@ -181,7 +199,7 @@ double engineSeek(const std::string& path, const std::vector<Row>& rows,
                   const std::vector<std::uint32_t>& targets, long& sum) {
     Engine e;
     if (!e.open(path)) return -1;
-    const auto start = Clock::now();
+    const double start = now();
     sum = 0;
     char key[21] = {};
     for (std::uint32_t t : targets) {
@@ -195,7 +213,7 @@ double engineSeek(const std::string& path, const std::vector<Row>& rows,
 double engineWalk(const std::string& path, long& rows, long& sum) {
     Engine e;
     if (!e.open(path)) return -1;
-    const auto start = Clock::now();
+    const double start = now();
     rows = sum = 0;
     for (short rc = xbase::d4top(e.data); rc == 0; rc = xbase::d4skip(e.data, 1)) {
         sum += xbase::f4long(e.order);
@@ -229,7 +247,7 @@ struct Sqlite {
 };
 
 double sqliteAppend(const std::string& path, const std::vector<Row>& rows) {
-    const auto start = Clock::now();
+    const double start = now();
     Sqlite s;
     if (!s.open(path, true) ||
         !s.exec("CREATE TABLE keys(keys TEXT, items INTEGER, ord INTEGER, filter TEXT);"
@@ -264,7 +282,7 @@ double sqliteSeek(const std::string& path, const std::vector<Row>& rows,
     sqlite3_stmt* stmt =
         s.prepare("SELECT ord FROM keys WHERE upper(keys) = ?1 AND items = ?2 LIMIT 1");
     if (stmt == nullptr) return -1;
-    const auto start = Clock::now();
+    const double start = now();
     sum = 0;
     char key[20];
     for (std::uint32_t t : targets) {
@@ -285,7 +303,7 @@ double sqliteWalk(const std::string& path, long& rows, long& sum) {
     if (!s.open(path, false)) return -1;
     sqlite3_stmt* stmt = s.prepare("SELECT ord FROM keys ORDER BY upper(keys), items");
     if (stmt == nullptr) return -1;
-    const auto start = Clock::now();
+    const double start = now();
     rows = sum = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         sum += sqlite3_column_int64(stmt, 0);
@@ -329,7 +347,8 @@ void report(const char* what, std::size_t count, const Figure& ours, const Figur
 int main(int argc, char** argv) {
     std::size_t records = 1000000, seeks = 1000000;
     int repeat = 1;
-    std::string dir = "/tmp/bench_engine", corpus = bench::kDefaultCorpus;
+    std::string dir = "/tmp/bench_engine", corpus = bench::kDefaultCorpus, side = "both";
+    bool reuse = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         if (arg == "--records") records = std::strtoul(argv[i + 1], nullptr, 10);
@@ -337,6 +356,9 @@ int main(int argc, char** argv) {
         if (arg == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
         if (arg == "--dir") dir = argv[i + 1];
         if (arg == "--corpus") corpus = argv[i + 1];
+        if (arg == "--clock") cpuClock = std::string(argv[i + 1]) == "cpu";
+        if (arg == "--reuse") reuse = std::atoi(argv[i + 1]) != 0;
+        if (arg == "--side") side = argv[i + 1];
     }
     if (!fs::exists(corpus)) {
         std::fprintf(stderr, "no corpus at %s (apt-get install linux-doc-6.1)\n", corpus.c_str());
@@ -349,27 +371,38 @@ int main(int argc, char** argv) {
     const std::string table = dir + "/Keys.dbf", sqlitePath = dir + "/keys.sqlite";
     resetPeak();
     const double baseline = statusKb("VmRSS:") / 1024.0;
-    std::printf("%zu keyword records (%d documents), %zu seeks, median of %d run(s), in %s\n",
-                rows.size(), rows.back().items, targets.size(), repeat, dir.c_str());
+    std::printf(
+        "%zu keyword records (%d documents), %zu seeks, median of %d run(s) on the %s "
+        "clock, in %s\n",
+        rows.size(), rows.back().items, targets.size(), repeat, cpuClock ? "CPU" : "wall",
+        dir.c_str());
     std::printf("memory held for the run (records, seek list) before any phase: %.1f MB\n",
                 baseline);
 
     Figure append[2], seek[2], walk[2];
     long sums[2] = {0, 0}, walkRows[2] = {0, 0}, walkSums[2] = {0, 0};
-    for (int run = 0; run < repeat; ++run) {
-        for (const auto& file : {"Keys.dbf", "Keys.cdx", "Keys.fpt"})
-            fs::remove(dir + "/" + file);
-        if (!measure(append[0], [&] { return engineAppend(table, rows); }) ||
-            !measure(append[1], [&] { return sqliteAppend(sqlitePath, rows); }) ||
-            !measure(seek[0], [&] { return engineSeek(table, rows, targets, sums[0]); }) ||
-            !measure(seek[1], [&] { return sqliteSeek(sqlitePath, rows, targets, sums[1]); }) ||
-            !measure(walk[0], [&] { return engineWalk(table, walkRows[0], walkSums[0]); }) ||
-            !measure(walk[1], [&] { return sqliteWalk(sqlitePath, walkRows[1], walkSums[1]); })) {
+    const bool ours = side != "sqlite", theirs = side != "ours";
+    auto run = [](bool wanted, Figure& figure, const std::function<double()>& body) {
+        return !wanted || measure(figure, body);
+    };
+    for (int r = 0; r < repeat; ++r) {
+        if (!reuse) {
+            for (const auto& file : {"Keys.dbf", "Keys.cdx", "Keys.fpt"})
+                fs::remove(dir + "/" + file);
+        }
+        if (!run(ours && !reuse, append[0], [&] { return engineAppend(table, rows); }) ||
+            !run(theirs && !reuse, append[1], [&] { return sqliteAppend(sqlitePath, rows); }) ||
+            !run(ours, seek[0], [&] { return engineSeek(table, rows, targets, sums[0]); }) ||
+            !run(theirs, seek[1], [&] { return sqliteSeek(sqlitePath, rows, targets, sums[1]); }) ||
+            !run(ours, walk[0], [&] { return engineWalk(table, walkRows[0], walkSums[0]); }) ||
+            !run(theirs, walk[1],
+                 [&] { return sqliteWalk(sqlitePath, walkRows[1], walkSums[1]); })) {
             std::fprintf(stderr, "a run failed\n");
             return 1;
         }
     }
-    if (sums[0] != sums[1] || walkRows[0] != walkRows[1] || walkSums[0] != walkSums[1]) {
+    if (ours && theirs &&
+        (sums[0] != sums[1] || walkRows[0] != walkRows[1] || walkSums[0] != walkSums[1])) {
         std::fprintf(stderr, "the engines disagree: seeks %ld/%ld, walk %ld/%ld rows\n", sums[0],
                      sums[1], walkRows[0], walkRows[1]);
         return 1;
@@ -378,7 +411,7 @@ int main(int argc, char** argv) {
                 "ours/s", "sqlite/s", "ratio", "ours MB", "sqlite MB");
     report("append", rows.size(), append[0], append[1]);
     report("seek", targets.size(), seek[0], seek[1]);
-    report("walk", static_cast<std::size_t>(walkRows[0]), walk[0], walk[1]);
+    report("walk", static_cast<std::size_t>(std::max(walkRows[0], walkRows[1])), walk[0], walk[1]);
     std::printf("MB: the process's peak (VmHWM) during the phase, the held %.1f MB included\n",
                 baseline);
     return 0;

@@ -267,15 +267,26 @@ std::unique_ptr<DbfTable> DbfTable::createCopy(const std::string& path, short& e
     return t;
 }
 
-short DbfTable::read(std::uint32_t recno, char* out) {
-    if (recno < 1 || recno > recordCount()) return rc::kParameter;
-    if (recno > fileRecords_) {
-        std::size_t at =
-            std::size_t(recno - fileRecords_ - 1) * static_cast<std::size_t>(recordLength_);
-        std::memcpy(out, pending_.data() + at, static_cast<std::size_t>(recordLength_));
-        return rc::kSuccess;
+const char* DbfTable::peek(std::uint32_t recno, short& error) {
+    error = rc::kSuccess;
+    if (recno < 1 || recno > recordCount()) {
+        error = rc::kParameter;
+        return nullptr;
     }
-    return cache_->read(recno, fileRecords_, out) ? rc::kSuccess : rc::kRead;
+    if (recno > fileRecords_) {
+        return pending_.data() +
+               std::size_t(recno - fileRecords_ - 1) * static_cast<std::size_t>(recordLength_);
+    }
+    const char* record = cache_->record(recno, fileRecords_);
+    if (record == nullptr) error = rc::kRead;
+    return record;
+}
+
+short DbfTable::read(std::uint32_t recno, char* out) {
+    short error = rc::kSuccess;
+    const char* record = peek(recno, error);
+    if (record != nullptr) std::memcpy(out, record, static_cast<std::size_t>(recordLength_));
+    return error;
 }
 
 short DbfTable::write(std::uint32_t recno, const char* record) {

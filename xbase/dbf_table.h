@@ -44,6 +44,10 @@ class DbfTable {
 
     // Copies record recno (1 .. recordCount()) into out (recordLength() bytes).
     short read(std::uint32_t recno, char* out);
+    // The bytes of record recno where the table keeps them, without a copy;
+    // nullptr with error rc::kParameter or rc::kRead. Valid until the next
+    // call of a non-const member.
+    const char* peek(std::uint32_t recno, short& error);
     // Replaces an existing record; one written to the file goes there at once.
     short write(std::uint32_t recno, const char* record);
     // Adds a record as number recordCount() + 1. It is held in memory and

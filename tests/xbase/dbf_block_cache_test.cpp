@@ -1,0 +1,162 @@
+// RecordBlockCache: right records under every access pattern with a cache far
+// smaller than the file, few and small reads, writes and forgets kept in step,
+// a file that grows, and failed reads.
+#include "xbase/dbf_block_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace xbase {
+namespace {
+
+constexpr int kRecordLength = 37;
+constexpr std::uint64_t kDataStart = 161;
+
+// A file in memory that counts its reads and can be told to fail them.
+class MemoryFile : public File {
+  public:
+    bool read(std::uint64_t off, void* buf, std::size_t n) override {
+        ++reads;
+        bytesRead += n;
+        if (failReads || off + n > bytes.size()) return false;
+        std::memcpy(buf, bytes.data() + off, n);
+        return true;
+    }
+    long long readSome(std::uint64_t off, void* buf, std::size_t n) override {
+        if (off >= bytes.size()) return 0;
+        n = std::min<std::size_t>(n, bytes.size() - off);
+        return read(off, buf, n) ? static_cast<long long>(n) : -1;
+    }
+    bool write(std::uint64_t off, const void* buf, std::size_t n) override {
+        if (off + n > bytes.size()) bytes.resize(off + n);
+        std::memcpy(bytes.data() + off, buf, n);
+        return true;
+    }
+    long long size() override { return static_cast<long long>(bytes.size()); }
+    bool truncate(std::uint64_t length) override {
+        bytes.resize(length);
+        return true;
+    }
+    bool sync() override { return true; }
+    bool lock(std::uint64_t, std::uint64_t, LockKind, bool) override { return true; }
+    bool unlock(std::uint64_t, std::uint64_t) override { return true; }
+
+    std::string bytes;
+    int reads = 0;
+    std::size_t bytesRead = 0;
+    bool failReads = false;
+};
+
+std::string recordText(std::uint32_t recno, char tag = 'r') {
+    std::string text = " " + std::string(1, tag) + std::to_string(recno);
+    text.resize(kRecordLength, '.');
+    return text;
+}
+
+void putRecord(MemoryFile& file, std::uint32_t recno, const std::string& text) {
+    file.write(kDataStart + std::uint64_t(recno - 1) * kRecordLength, text.data(), text.size());
+}
+
+void fill(MemoryFile& file, std::uint32_t records) {
+    file.bytes.assign(kDataStart, 'h');
+    for (std::uint32_t r = 1; r <= records; ++r)
+        putRecord(file, r, recordText(r));
+}
+
+std::string recordAt(RecordBlockCache& cache, std::uint32_t recno, std::uint32_t count) {
+    const char* bytes = cache.record(recno, count);
+    return bytes ? std::string(bytes, kRecordLength) : "<none>";
+}
+
+TEST(RecordBlockCache, EveryAccessPatternReadsTheRightRecords) {
+    const std::uint32_t count = 20000;  // 740 KB against a cache of 32 KB
+    MemoryFile file;
+    fill(file, count);
+    RecordBlockCache cache(file, kDataStart, kRecordLength, 32 << 10);
+    std::vector<std::uint32_t> order;
+    for (std::uint32_t r = 1; r <= count; ++r)
+        order.push_back(r);  // forwards
+    for (std::uint32_t r = count; r > 3; r -= 3)
+        order.push_back(r);  // backwards
+    for (std::uint32_t r = 1; r <= count; r += 29)
+        order.push_back(r);  // ascending with gaps
+    std::mt19937 random(11);
+    for (int i = 0; i < 20000; ++i)
+        order.push_back(random() % count + 1);
+    for (std::uint32_t r : order)
+        ASSERT_EQ(recordAt(cache, r, count), recordText(r)) << r;
+    EXPECT_EQ(cache.record(0, count), nullptr);
+    EXPECT_EQ(cache.record(count + 1, count), nullptr);
+}
+
+TEST(RecordBlockCache, WalksReadRunsAndScatteredReadsReadSmallBlocks) {
+    const std::uint32_t count = 20000;
+    MemoryFile file;
+    fill(file, count);
+    RecordBlockCache walk(file, kDataStart, kRecordLength);
+    for (std::uint32_t r = 1; r <= count; ++r)
+        ASSERT_NE(walk.record(r, count), nullptr);
+    EXPECT_LE(file.reads, 60);  // 740 KB in runs of about 16 KB
+    for (std::uint32_t r = 1; r <= count; ++r)
+        ASSERT_NE(walk.record(r, count), nullptr);
+    EXPECT_LE(file.reads, 60) << "a second walk is served from the cache";
+
+    file.reads = 0;
+    file.bytesRead = 0;
+    RecordBlockCache scattered(file, kDataStart, kRecordLength);
+    for (std::uint32_t r = count; r > 100; r -= 997)
+        ASSERT_NE(scattered.record(r, count), nullptr);
+    EXPECT_EQ(file.reads, 20);
+    EXPECT_LE(file.bytesRead, 20u * 512u);
+}
+
+TEST(RecordBlockCache, WritesForgetsAndGrowthShow) {
+    std::uint32_t count = 100;
+    MemoryFile file;
+    fill(file, count);
+    RecordBlockCache cache(file, kDataStart, kRecordLength);
+    ASSERT_EQ(recordAt(cache, 50, count), recordText(50));
+
+    // A write through the table: file and cache together.
+    putRecord(file, 50, recordText(50, 'w'));
+    cache.update(50, recordText(50, 'w').data());
+    EXPECT_EQ(recordAt(cache, 50, count), recordText(50, 'w'));
+
+    // A change made by another handle shows once the block is forgotten.
+    putRecord(file, 51, recordText(51, 'o'));
+    EXPECT_EQ(recordAt(cache, 51, count), recordText(51)) << "still cached";
+    cache.forget(51);
+    EXPECT_EQ(recordAt(cache, 51, count), recordText(51, 'o'));
+
+    // Records appended after the last, partial block was cached.
+    ASSERT_EQ(recordAt(cache, count, count), recordText(count));
+    for (std::uint32_t r = count + 1; r <= count + 40; ++r)
+        putRecord(file, r, recordText(r));
+    count += 40;
+    for (std::uint32_t r = count - 45; r <= count; ++r)
+        ASSERT_EQ(recordAt(cache, r, count), recordText(r)) << r;
+
+    cache.clear();
+    putRecord(file, 7, recordText(7, 'c'));
+    EXPECT_EQ(recordAt(cache, 7, count), recordText(7, 'c'));
+}
+
+TEST(RecordBlockCache, AFailedReadGivesNothingAndLeavesNoBlockBehind) {
+    const std::uint32_t count = 1000;
+    MemoryFile file;
+    fill(file, count);
+    RecordBlockCache cache(file, kDataStart, kRecordLength);
+    file.failReads = true;
+    EXPECT_EQ(cache.record(500, count), nullptr);
+    file.failReads = false;
+    EXPECT_EQ(recordAt(cache, 500, count), recordText(500));
+    // A file shorter than the count the caller believes in.
+    EXPECT_EQ(cache.record(count + 5, count + 10), nullptr);
+    EXPECT_EQ(recordAt(cache, 1, count), recordText(1));
+}
+
+}  // namespace
+}  // namespace xbase

@@ -5,7 +5,6 @@
 #include <set>
 
 #include "app/commands.h"
-#include "index/create_index.h"
 #include "tests/program/program_story.h"
 
 namespace {
@@ -61,10 +60,8 @@ class Routing : public ::testing::Test {
         ASSERT_TRUE(story.start());
         for (const char* text : {"Alpha document about the garden and its roses.",
                                  "Beta document about the garden and its trees.",
-                                 "Gamma document about the river and its boats."}) {
-            form().txtInput.text = text;
-            app::create_index(story.p());
-        }
+                                 "Gamma document about the river and its boats."})
+            story.index(text);
     }
 
     void menu(std::string_view name) { app::menu_command(name)(story.p()); }

@@ -59,10 +59,7 @@ class CreateIndex : public ::testing::Test {
     ui::FrmMain& form() { return story.main(); }
     app::Program& program() { return story.p(); }
 
-    void index(const std::string& text) {
-        form().txtInput.text = text;
-        app::create_index(program());
-    }
+    void index(const std::string& text) { story.index(text); }
 
     // The keyword records of document number, in record order.
     std::vector<KeyRow> keys_of(long number) {
@@ -288,28 +285,6 @@ TEST_F(CreateIndex, FailingAppendStartsAreReportedAndTheRoutineGoesOn) {
     EXPECT_EQ(text_record(1).text, "three kept words");
     EXPECT_EQ(form().txtInput.text, "Indexed");
     EXPECT_EQ(key_count(), 0);
-}
-
-TEST_F(CreateIndex, TwoRunningCopiesNeverHandOutANumberTwice) {
-    testsupport::ScriptedPlatform otherPlatform;
-    app::Program other(otherPlatform.services);
-    ASSERT_TRUE(app::start_program(other, story.folder.path()));
-
-    index("Stored by the first copy of the program.");
-    other.frmMain.txtInput.text = "Stored by the second copy of the program.";
-    app::create_index(other);
-    EXPECT_EQ(other.frmMain.highestDocumentNumber, 2);
-    index("Stored by the first copy once more.");
-    EXPECT_EQ(form().highestDocumentNumber, 3);
-
-    EXPECT_EQ(text_record(1).items, 1);
-    EXPECT_EQ(text_record(2).items, 2);
-    EXPECT_EQ(text_record(3).items, 3);
-    EXPECT_EQ(keys_of(2).size(), 8u);
-    // Neither copy keeps a lock on the records it stored.
-    EXPECT_EQ(xbase::d4lock(other.text, 3), 0);
-    EXPECT_EQ(xbase::d4unlock(other.text), 0);
-    app::close_main_window(other);
 }
 
 TEST_F(CreateIndex, NothingIsStoredOnceTheNumbersAreUsedUp) {

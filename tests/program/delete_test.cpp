@@ -10,9 +10,7 @@
 #include "browse/gonext.h"
 #include "browse/goto_record.h"
 #include "browse/show_document.h"
-#include "index/create_index.h"
 #include "index/edit_commands.h"
-#include "search/do_search.h"
 #include "tests/program/program_story.h"
 #include "xbase/d4.h"
 
@@ -20,27 +18,7 @@ namespace {
 
 using testsupport::ProgramStory;
 
-// How many records of one table carry a document number, and how many of
-// them are marked deleted, read through an engine of its own.
-struct Marks {
-    int records = 0;
-    int marked = 0;
-    friend bool operator==(const Marks&, const Marks&) = default;
-};
-
-Marks marks_of(const std::string& path, std::int32_t number) {
-    Marks marks;
-    xbase::Code4* engine = xbase::d4init_v();
-    xbase::Data4* table = xbase::d4open(engine, path.c_str());
-    xbase::Field4* items = xbase::d4field(table, "Items");
-    for (short rc = xbase::d4top(table); rc == 0; rc = xbase::d4skip(table, 1)) {
-        if (xbase::f4long(items) != number) continue;
-        ++marks.records;
-        if (xbase::d4deleted(table) == 1) ++marks.marked;
-    }
-    xbase::d4initUndo(engine);
-    return marks;
-}
+using Marks = testsupport::DocumentRecords;
 
 // Every one of at least one record is marked, or none is.
 bool all_marked(const Marks& marks) {
@@ -54,16 +32,12 @@ class DeleteStory : public ProgramStory {
   public:
     DeleteStory() { EXPECT_TRUE(start()); }
 
-    void index(const std::string& text) {
-        main().txtInput.text = text;
-        app::create_index(p());
+    Marks text_marks(std::int32_t number) {
+        return testsupport::records_by_document(main().textPath)[number];
     }
-    void search(const std::string& text) {
-        main().txtSearch.text = text;
-        search::do_search(p());
+    Marks keys_marks(std::int32_t number) {
+        return testsupport::records_by_document(main().keysPath)[number];
     }
-    Marks text_marks(std::int32_t number) { return marks_of(main().textPath, number); }
-    Marks keys_marks(std::int32_t number) { return marks_of(main().keysPath, number); }
 
     // Three documents that one search finds, in document-number order.
     void index_three_pears() {
@@ -108,6 +82,12 @@ TEST(Delete, MarksTheShownHitWhichComesBackWithTheNoticeAndIsRevealedByDoubleCli
     EXPECT_EQ(form.txtInput.text, second);
     app::txtInput_DblClick(story.p());
     EXPECT_EQ(form.txtInput.text, second);
+
+    // On a live document the double-click leaves the user's text alone.
+    browse::gonext(story.p(), browse::kNext);
+    form.txtInput.text = "edited by the user";
+    app::txtInput_DblClick(story.p());
+    EXPECT_EQ(form.txtInput.text, "edited by the user");
 }
 
 TEST(Undelete, RestoresTheNoticeTextAndRecallsEveryKeywordRecord) {

@@ -10,7 +10,6 @@
 #include "browse/goto_record.h"
 #include "browse/show_document.h"
 #include "browse/specific_record.h"
-#include "index/create_index.h"
 #include "tests/program/program_story.h"
 
 namespace {
@@ -23,10 +22,8 @@ class NavigationStory : public ProgramStory {
 
     // Stores documents numbered 1 to count, each "document <n> of the table".
     void index_documents(int count) {
-        for (int n = 1; n <= count; ++n) {
-            main().txtInput.text = text_of(n);
-            app::create_index(p());
-        }
+        for (int n = 1; n <= count; ++n)
+            index(text_of(n));
     }
     static std::string text_of(int n) { return "document " + std::to_string(n) + " of the table"; }
 

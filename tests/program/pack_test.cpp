@@ -12,7 +12,6 @@
 #include "browse/do_delete.h"
 #include "browse/goto_record.h"
 #include "browse/specific_record.h"
-#include "index/create_index.h"
 #include "tests/program/program_story.h"
 #include "xbase/d4.h"
 
@@ -26,7 +25,7 @@ constexpr const char* kConfirmation =
     "backup of the databases before you run this program.  Are you sure you want to proceed?";
 
 // What one table holds: per document number, how many records and how many
-// of them are marked; read through an engine of its own.
+// of them are marked; and in all.
 struct TableContents {
     std::map<long, int> records;
     int marked = 0;
@@ -35,15 +34,11 @@ struct TableContents {
 
 TableContents contents_of(const std::string& path) {
     TableContents contents;
-    xbase::Code4* engine = xbase::d4init_v();
-    xbase::Data4* table = xbase::d4open(engine, path.c_str());
-    xbase::Field4* items = xbase::d4field(table, "Items");
-    contents.count = xbase::d4recCountDo(table);
-    for (short rc = xbase::d4top(table); rc == 0; rc = xbase::d4skip(table, 1)) {
-        ++contents.records[xbase::f4long(items)];
-        if (xbase::d4deleted(table) == 1) ++contents.marked;
+    for (const auto& [number, document] : testsupport::records_by_document(path)) {
+        contents.records[number] = document.records;
+        contents.marked += document.marked;
+        contents.count += document.records;
     }
-    xbase::d4initUndo(engine);
     return contents;
 }
 
@@ -51,10 +46,6 @@ class PackStory : public ProgramStory {
   public:
     PackStory() { EXPECT_TRUE(start()); }
 
-    void index(const std::string& text) {
-        main().txtInput.text = text;
-        app::create_index(p());
-    }
     // Shows document number by Specific Record and deletes it.
     void delete_document(int number) {
         platform.dialogs.inputs = {std::to_string(number)};

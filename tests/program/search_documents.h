@@ -62,12 +62,6 @@ class SearchStory : public ProgramStory {
         return store_document(p(), text, drawer);
     }
 
-    // Types text into the search box and runs the search.
-    void search(const std::string& text) {
-        main().txtSearch.text = text;
-        search::do_search(p());
-    }
-
     // The document numbers of hit-list slots 1 to count, as numbers.
     std::vector<int> hits(int count) {
         std::vector<int> numbers;
@@ -75,8 +69,6 @@ class SearchStory : public ProgramStory {
             numbers.push_back(std::stoi(app::trim_blanks(main().hitList[slot])));
         return numbers;
     }
-
-    const std::vector<ShownBox>& boxes() const { return platform.dialogs.boxes; }
 
     bool started = false;
 };

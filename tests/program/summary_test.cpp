@@ -10,8 +10,6 @@
 #include "browse/gonext.h"
 #include "browse/goto_record.h"
 #include "browse/summary.h"
-#include "index/create_index.h"
-#include "search/do_search.h"
 #include "tests/program/program_story.h"
 
 namespace {
@@ -26,12 +24,9 @@ class SummaryStory : public ProgramStory {
   public:
     SummaryStory() {
         EXPECT_TRUE(start());
-        for (const std::string& text : {kFirst, kSecond, kThird}) {
-            main().txtInput.text = text;
-            app::create_index(p());
-        }
-        main().txtSearch.text = "plum";
-        search::do_search(p());
+        for (const std::string& text : {kFirst, kSecond, kThird})
+            index(text);
+        search("plum");
         EXPECT_EQ(main().LabelCount.caption, "3");
     }
 
@@ -136,10 +131,8 @@ TEST(Summary, WithNoPositionItClosesAgainAtOnce) {
 
 TEST(Summary, TheTableStandsOnTheLastHitAfterTheListIsBuilt) {
     SummaryStory story;
-    story.main().txtInput.text = "an unrelated fourth document";
-    app::create_index(story.p());
-    story.main().txtSearch.text = "plum";
-    search::do_search(story.p());
+    story.index("an unrelated fourth document");
+    story.search("plum");
     browse::mnuSummary_Click(story.p());
     EXPECT_EQ(story.main().txtInput.text, kFirst);
     browse::goto_record(story.p(), browse::kNext);

@@ -15,41 +15,35 @@ namespace {
 
 using testsupport::ProgramStory;
 
-TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEven) {
+TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEvenAndRefusesTheRest) {
     ProgramStory story;
     ASSERT_TRUE(story.start());
     auto& dialogs = story.platform.dialogs;
-    for (const auto& [answer, expected] : std::vector<std::pair<std::string, int>>{
-             {"48", 48}, {"1.4", 1}, {"12abc", 12}, {"10.5", 10}, {"11.5", 12}, {" 9", 9}}) {
+    // Each answer starts from the size the one before left; 0: refused.
+    const std::pair<std::string, int> cases[] = {
+        {"48", 48}, {"1.4", 1}, {"12abc", 12}, {"10.5", 10}, {"11.5", 12}, {" 9", 9},
+        {"49", 0},  {"0", 0},   {"0.6", 0},    {"", 0},      {"abc", 0},   {"-12", 0}};
+    int size = 11;
+    for (const auto& [answer, expected] : cases) {
+        const std::size_t boxes = dialogs.boxes.size();
         dialogs.inputs.push_back(answer);
         search::mnuFontsize_Click(story.p());
-        EXPECT_EQ(story.main().txtInput.font.size, expected) << answer;
+        size = expected == 0 ? size : expected;
+        EXPECT_EQ(story.main().txtInput.font.size, size) << answer;
+        ASSERT_EQ(dialogs.boxes.size(), boxes + (expected == 0)) << answer;
+        if (expected == 0) {
+            EXPECT_EQ(dialogs.boxes.back().text, "Invalid Font Size.");
+            EXPECT_EQ(dialogs.boxes.back().icon, platform::Icon::Exclamation);
+        }
     }
-    EXPECT_TRUE(dialogs.boxes.empty());
-    ASSERT_EQ(dialogs.inputBoxes.size(), 6u);
     EXPECT_EQ(dialogs.inputBoxes[0].prompt, "Enter Font Size.");
     EXPECT_EQ(dialogs.inputBoxes[0].title, "Font Size");
     EXPECT_EQ(dialogs.inputBoxes[0].proposed, "11");
     EXPECT_EQ(dialogs.inputBoxes[1].proposed, "48");
-    EXPECT_EQ(story.platform.desktop.yields, 6);
-}
-
-TEST(FontSize, RefusesValuesOutsideTheRangeAndChangesNothing) {
-    ProgramStory story;
-    ASSERT_TRUE(story.start());
-    auto& dialogs = story.platform.dialogs;
-    for (const std::string answer : {"49", "0", "0.6", "", "abc", "-12"}) {
-        dialogs.inputs.push_back(answer);
-        search::mnuFontsize_Click(story.p());
-        ASSERT_FALSE(dialogs.boxes.empty());
-        const auto& box = dialogs.boxes.back();
-        EXPECT_EQ(box.text, "Invalid Font Size.") << answer;
-        EXPECT_EQ(box.icon, platform::Icon::Exclamation);
-        EXPECT_EQ(box.title, "Vellumark");
-        EXPECT_EQ(story.main().txtInput.font.size, 11) << answer;
-    }
-    EXPECT_EQ(dialogs.boxes.size(), 6u);
-    EXPECT_FALSE(story.platform.files.exists(story.folder.file("vellumark.ini")));
+    EXPECT_EQ(story.platform.desktop.yields, 6);  // after each accepted size
+    EXPECT_EQ(
+        platform::readProfileString("Setup", "FontSize", "", 5, story.folder.file("vellumark.ini")),
+        "9");  // the last size accepted
 }
 
 TEST(FontSize, IsWrittenAndOutlivesARestartWhileTheHeaderSizeDoesNot) {

@@ -19,26 +19,25 @@ bool refused(const std::string& text) {
     return search::has_duplicate_keywords(keywords(text));
 }
 
+// Words become whole words (a trailing blank), prefixes (a '*') and cuts (ten
+// characters); apostrophes become blanks; one trailing period of the string
+// and one trailing comma or period of each word go; lone marks become empty
+// or blank keywords.
 TEST(SearchParse, WordsBecomeWholeWordsPrefixesAndCuts) {
-    EXPECT_EQ(keywords("Friend* meeting, Budget."), (Keywords{"Friend", "meeting ", "Budget "}));
-    EXPECT_EQ(keywords("  cardboard   friendship encyclopedia  "),
-              (Keywords{"cardboard ", "friendship", "encycloped"}));
-    EXPECT_EQ(keywords("don't o'neil* next"), (Keywords{"don t ", "o neil", "next "}));
-    EXPECT_EQ(keywords("friend! (friend) a\tb"), (Keywords{"friend! ", "(friend) ", "a\tb "}));
-}
-
-TEST(SearchParse, OnlyOnePeriodOfTheStringAndOneCommaOrPeriodOfAWordGo) {
-    EXPECT_EQ(keywords("Budget."), (Keywords{"Budget "}));
-    EXPECT_EQ(keywords("end.,"), (Keywords{"end. "}));
-    EXPECT_EQ(keywords("end.."), (Keywords{"end "}));
-    EXPECT_EQ(keywords("a.. b"), (Keywords{"a. ", "b "}));
-    EXPECT_EQ(keywords("friend*,"), (Keywords{"friend"}));
-}
-
-TEST(SearchParse, LoneMarksBecomeEmptyOrBlankKeywords) {
-    EXPECT_EQ(keywords("*"), (Keywords{""}));
-    EXPECT_EQ(keywords("."), (Keywords{" "}));
-    EXPECT_EQ(keywords("cats , dogs"), (Keywords{"cats ", " ", "dogs "}));
+    const std::pair<std::string, Keywords> cases[] = {
+        {"Friend* meeting, Budget.", {"Friend", "meeting ", "Budget "}},
+        {"  cardboard   friendship encyclopedia  ", {"cardboard ", "friendship", "encycloped"}},
+        {"don't o'neil* next", {"don t ", "o neil", "next "}},
+        {"friend! (friend) a\tb", {"friend! ", "(friend) ", "a\tb "}},
+        {"end.,", {"end. "}},
+        {"end..", {"end "}},
+        {"a.. b", {"a. ", "b "}},
+        {"friend*,", {"friend"}},
+        {"*", {""}},
+        {".", {" "}},
+        {"cats , dogs", {"cats ", " ", "dogs "}}};
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(keywords(text), expected) << text;
 }
 
 TEST(SearchParse, TwentyWordsFitAndTwentyOneAreTooMany) {
@@ -97,9 +96,7 @@ TEST(SearchParse, DrawerNamesAreQuotedWithADelimiterTheyDoNotHold) {
 TEST(SearchParse, RequiredCountAllowsOneMissWithToleranceButNeverLessThanOne) {
     EXPECT_EQ(search::required_count(3, false), 3);
     EXPECT_EQ(search::required_count(3, true), 2);
-    EXPECT_EQ(search::required_count(2, true), 1);
     EXPECT_EQ(search::required_count(1, true), 1);
-    EXPECT_EQ(search::required_count(1, false), 1);
 }
 
 }  // namespace

@@ -18,11 +18,12 @@ std::optional<std::string> key_of(const std::string& token) {
     return app::key_of_word(app::strip_token(token), kKeyWidth);
 }
 
-std::vector<std::pair<std::string, int>> keys_of(const std::vector<app::WordStep>& steps) {
-    std::vector<std::pair<std::string, int>> keys;
+// The keys of the steps with their positions: "[key]position ...".
+std::string keys_of(const std::vector<app::WordStep>& steps) {
+    std::string keys;
     for (const app::WordStep& step : steps) {
         if (const auto* key = std::get_if<app::KeyStep>(&step))
-            keys.emplace_back(key->key, key->position);
+            keys += (keys.empty() ? "[" : " [") + key->key + "]" + std::to_string(key->position);
     }
     return keys;
 }
@@ -39,70 +40,49 @@ std::vector<app::WordStep> split(const std::string& text, bool markerMode) {
     return app::split_words(app::working_text(text), markerMode, kKeyWidth);
 }
 
-TEST(WordFilter, PunctuationIsStrippedAtBothEnds) {
-    EXPECT_EQ(key_of("(Hello),"), "Hello ");
-    EXPECT_EQ(key_of("end.)))"), "end. ");  // at most three closing characters
-    EXPECT_EQ(key_of("\"word\","), "word ");
-    EXPECT_EQ(key_of("\xBFQu\xE9?"), "Qu\xE9 ");
-    EXPECT_EQ(key_of("(a"), "a ");
-    EXPECT_EQ(key_of("((ab"), "ab ");
-    EXPECT_EQ(key_of("(((ab"), "(ab ");  // at most two opening characters
-}
-
-TEST(WordFilter, TokensOfPunctuationAloneStoreNothing) {
-    for (const char* token : {"\xA1", "\xBF", "!", "...", "'", "((", "((a", "(", "&", "#", "-"})
+// Punctuation is stripped at both ends (at most two opening and three closing
+// characters), apostrophes become blanks, keys are cut to ten characters and
+// keep their case; the keep test takes letters (every code from 128 up),
+// digits and longer tokens. Tokens of punctuation alone store nothing.
+TEST(WordFilter, TokensBecomeKeysOrNothing) {
+    // clang-format off
+    const std::pair<const char*, const char*> kept[] = {
+        {"(Hello),", "Hello "}, {"end.)))", "end. "}, {"\"word\",", "word "},
+        {"\xBFQu\xE9?", "Qu\xE9 "}, {"(a", "a "}, {"(((ab", "(ab "}, {"x", "x "}, {"7", "7 "},
+        {"\xE9", "\xE9 "}, {"--", "-- "}, {"('xy", "xy "}, {"O'Brien", "O Brien "},
+        {"rock'n'roll", "rock n rol"}, {"International", "Internatio"},
+        {"Wonderland", "Wonderland"}, {"Apple", "Apple "}};
+    // clang-format on
+    for (const auto& [token, key] : kept)
+        EXPECT_EQ(key_of(token), key) << token;
+    // 64 is the last code below the letters; "('x" tests the quote after the
+    // two opening characters; "'''x" loses its leading blank and tests code 39.
+    for (const char* token :
+         {"\xA1", "\xBF", "!", "...", "'", "((", "((a", "(", "&", "#", "-", "@", "('x", "'''x"})
         EXPECT_EQ(key_of(token), std::nullopt) << token;
 }
 
-TEST(WordFilter, KeepTestTakesLettersDigitsAndLongerWords) {
-    EXPECT_EQ(key_of("x"), "x ");
-    EXPECT_EQ(key_of("7"), "7 ");
-    EXPECT_EQ(key_of("\xE9"), "\xE9 ");  // every code from 128 up counts as a letter
-    EXPECT_EQ(key_of("--"), "-- ");
-    EXPECT_EQ(key_of("@"), std::nullopt);  // 64 is the last code below the letters
-    EXPECT_EQ(key_of("A"), "A ");
-    // Two opening characters removed: the code tested is the second one's.
-    EXPECT_EQ(key_of("('x"), std::nullopt);
-    EXPECT_EQ(key_of("('xy"), "xy ");
+// Typed marker words count only in marker mode (case-sensitive); blanks and
+// line breaks at the start take the first position; only blanks separate
+// words; every token counts for the positions, also those that store nothing.
+TEST(WordSplit, KeysAndPositions) {
+    const struct {
+        std::string text;
+        bool markerMode;
+        std::string keys;
+    } cases[] = {{"one xxxxx two", false, "[one ]1 [xxxxx ]2 [two ]3"},
+                 {"one xxxxx two", true, "[one ]1 [two ]3"},
+                 {"one XXXXX two", true, "[one ]1 [XXXXX ]2 [two ]3"},
+                 {" first   second", false, "[first ]2 [second ]3"},
+                 {"\r\nfirst", false, "[first ]2"},
+                 {"\r\nfirst", true, "[first ]3"},
+                 {"tab\there lone\rcr lone\nlf", false, "[tab\there ]1 [lone\rcr ]2 [lone\nlf ]3"},
+                 {"a - b ... c", false, "[a ]1 [b ]3 [c ]5"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(keys_of(split(c.text, c.markerMode)), c.keys) << c.text;
 }
 
-TEST(WordFilter, ApostrophesBecomeBlanksAndKeysAreCut) {
-    EXPECT_EQ(key_of("O'Brien"), "O Brien ");
-    EXPECT_EQ(key_of("don't"), "don t ");
-    EXPECT_EQ(key_of("rock'n'roll"), "rock n rol");
-    EXPECT_EQ(key_of("International"), "Internatio");
-    EXPECT_EQ(key_of("Wonderland"), "Wonderland");  // ten letters: no room for the blank
-    EXPECT_EQ(key_of("Apple"), "Apple ");           // case as typed
-    EXPECT_EQ(key_of("'''x"), std::nullopt);        // third apostrophe: leading blank goes, code 39
-}
-
-TEST(WordSplit, TypedMarkerWordCountsOnlyInMarkerMode) {
-    EXPECT_EQ(keys_of(split("one xxxxx two", false)),
-              (std::vector<std::pair<std::string, int>>{{"one ", 1}, {"xxxxx ", 2}, {"two ", 3}}));
-    EXPECT_EQ(keys_of(split("one xxxxx two", true)),
-              (std::vector<std::pair<std::string, int>>{{"one ", 1}, {"two ", 3}}));
-    EXPECT_EQ(keys_of(split("one XXXXX two", true)).size(), 3u);  // case-sensitive
-}
-
-TEST(WordSplit, BlanksAndLineBreaksAtTheStartTakeTheFirstPosition) {
-    EXPECT_EQ(keys_of(split(" first   second", false)),
-              (std::vector<std::pair<std::string, int>>{{"first ", 2}, {"second ", 3}}));
-    EXPECT_EQ(keys_of(split("\r\nfirst", false)),
-              (std::vector<std::pair<std::string, int>>{{"first ", 2}}));
-    EXPECT_EQ(keys_of(split("\r\nfirst", true)),
-              (std::vector<std::pair<std::string, int>>{{"first ", 3}}));
-}
-
-TEST(WordSplit, OnlyBlanksSeparateWords) {
-    EXPECT_EQ(keys_of(split("tab\there lone\rcr lone\nlf", false)),
-              (std::vector<std::pair<std::string, int>>{
-                  {"tab\there ", 1}, {"lone\rcr ", 2}, {"lone\nlf ", 3}}));
-    // Every token counts for the positions, also those that store nothing.
-    EXPECT_EQ(keys_of(split("a - b ... c", false)),
-              (std::vector<std::pair<std::string, int>>{{"a ", 1}, {"b ", 3}, {"c ", 5}}));
-}
-
-TEST(WordSplit, ProgressBarMovesAtEveryFifthLineBreak) {
+TEST(WordSplit, ProgressBarMovesAtEveryFifthLineBreakOnceItsWidthIsPositive) {
     std::string text;
     for (int line = 1; line <= 20; ++line)
         text += "line " + std::to_string(line) + "\r\n";
@@ -114,26 +94,22 @@ TEST(WordSplit, ProgressBarMovesAtEveryFifthLineBreak) {
         ++keysBefore;
     EXPECT_EQ(keysBefore, 10u);
     EXPECT_TRUE(bar_widths(split(text, false)).empty());
-}
 
-TEST(WordSplit, ManyLineBreaksLeaveTheBarUntilItsWidthIsPositive) {
-    std::string text;
+    // At 5 markers of 200 the width would be -2.5: the bar stays as it was.
+    text.clear();
     for (int line = 1; line <= 200; ++line)
         text += "word\r\n";
     const std::vector<int> widths = bar_widths(split(text, true));
-    // At 5 markers of 200 the width would be -2.5: the bar stays as it was.
     ASSERT_EQ(widths.size(), 39u);
     EXPECT_EQ(widths[0], 45);  // 10 markers
     EXPECT_EQ(widths[1], 93);  // 15 markers: 92.5
     EXPECT_EQ(widths[38], 1850);
-}
 
-TEST(WordSplit, TypedMarkersWithoutLineBreaksNeverMoveTheBar) {
-    std::string text;
+    // Typed markers without line breaks store nothing and never move the bar.
+    text.clear();
     for (int i = 0; i < 10; ++i)
         text += "xxxxx ";
-    const auto steps = split(text, true);
-    EXPECT_TRUE(steps.empty());
+    EXPECT_TRUE(split(text, true).empty());
 }
 
 }  // namespace

@@ -110,10 +110,7 @@ TEST(MainWindowCommands, HeaderSizeCaptionAboutAndHelp) {
 
     app::mnuAbout_Click(p);
     ASSERT_EQ(story.boxes().size(), 1u);
-    EXPECT_EQ(story.boxes()[0].text, "\r\nVellumark v2.1");
-    EXPECT_EQ(story.boxes()[0].title, "Vellumark");
-    EXPECT_EQ(story.boxes()[0].icon, platform::Icon::Exclamation);
-    EXPECT_EQ(story.boxes()[0].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[0], "\r\nVellumark v2.1"));
 
     app::mnuHelp2_Click(p);
     EXPECT_EQ(story.platform.desktop.helpRequests,

@@ -4,6 +4,8 @@
 // Also a reader of what a table holds per document, through its own engine.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <compare>
 #include <filesystem>
 #include <map>
@@ -64,6 +66,17 @@ class ProgramStory {
         }
     }
 };
+
+// Whether box is the program's message box with this text, icon and buttons.
+inline ::testing::AssertionResult is_box(const ShownBox& box, const std::string& text,
+                                         platform::Icon icon = platform::Icon::Exclamation,
+                                         platform::Buttons buttons = platform::Buttons::Ok) {
+    if (box.text == text && box.title == "Vellumark" && box.icon == icon && box.buttons == buttons)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "box \"" << box.text << "\" titled \"" << box.title << "\" with icon "
+           << static_cast<int>(box.icon) << " and buttons " << static_cast<int>(box.buttons);
+}
 
 // How many records of a table carry one document number, and how many of
 // them are marked deleted.

@@ -58,9 +58,7 @@ TEST_F(SaveAs, TextFilesTypeAddsTxtAndShowsTheWholePath) {
 TEST_F(SaveAs, AllFilesTypeAsksForAnExtension) {
     save("notes");
     ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, "Please enter a file extension name.");
-    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
-    EXPECT_EQ(boxes()[0].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(testsupport::is_box(boxes()[0], "Please enter a file extension name."));
     EXPECT_TRUE(dialog().visible);
     EXPECT_FALSE(story.platform.files.exists(story.folder.file("notes")));
 }
@@ -95,18 +93,17 @@ TEST_F(SaveAs, OverwriteIsAskedAndOnlyYesReplaces) {
     EXPECT_EQ(read_file(path), "first line\nsecond line\n");
     EXPECT_FALSE(dialog().visible);
     ASSERT_EQ(boxes().size(), 3u);
-    EXPECT_EQ(boxes()[2].text, path + " file already exists.  OK to overwrite file?");
-    EXPECT_EQ(boxes()[2].icon, platform::Icon::Question);
-    EXPECT_EQ(boxes()[2].buttons, platform::Buttons::YesNoCancel);
+    EXPECT_TRUE(testsupport::is_box(boxes()[2],
+                                    path + " file already exists.  OK to overwrite file?",
+                                    platform::Icon::Question, platform::Buttons::YesNoCancel));
 }
 
 TEST_F(SaveAs, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
     save("no such folder/x.txt");
     ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, "No such file or directory.  (File " +
-                                   story.folder.file("no such folder/x.txt") + ")");
-    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
-    EXPECT_EQ(boxes()[0].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(testsupport::is_box(
+        boxes()[0],
+        "No such file or directory.  (File " + story.folder.file("no such folder/x.txt") + ")"));
     EXPECT_TRUE(dialog().visible);
 
     // A folder in the file's place: confirmed, then refused by the system.
@@ -210,15 +207,12 @@ TEST_F(Print, WordWiderThanTheLineEndsTheLineAndRunsPastTheLimit) {
 TEST_F(Print, NothingToPrintAndNoPrinterAreReported) {
     print("   ");
     ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, "There is no text to print.");
-    EXPECT_EQ(boxes()[0].icon, platform::Icon::Exclamation);
+    EXPECT_TRUE(testsupport::is_box(boxes()[0], "There is no text to print."));
 
     printer().isAvailable = false;
     print("some text");
     ASSERT_EQ(boxes().size(), 2u);
-    EXPECT_EQ(boxes()[1].text, "No printer is available.");
-    EXPECT_EQ(boxes()[1].icon, platform::Icon::Exclamation);
-    EXPECT_EQ(boxes()[1].buttons, platform::Buttons::Ok);
+    EXPECT_TRUE(testsupport::is_box(boxes()[1], "No printer is available."));
     EXPECT_TRUE(printer().printed.empty());
     EXPECT_EQ(printer().documentsEnded, 0);
 }

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         xbase::f4memoAssign(xbase::d4field(table, "TEXT"), "A new document after the others.");
         xbase::d4append(table);
         xbase::d4flush(table);
-        fuzzing::walk_table(table);
+        xbase::d4bottom(table);
+        xbase::f4memoLenVB(xbase::d4field(table, "TEXT"));
     }
     xbase::d4initUndo(code);
     return 0;

@@ -7,6 +7,8 @@
 namespace fuzzing {
 namespace {
 
+constexpr std::uint64_t kLargest = 4u << 20;
+
 class MemoryFile final : public xbase::File {
   public:
     MemoryFile(const std::string& path, std::shared_ptr<std::string> bytes, bool writable)
@@ -23,16 +25,16 @@ class MemoryFile final : public xbase::File {
         return static_cast<long long>(got);
     }
     bool write(std::uint64_t off, const void* buf, std::size_t n) override {
-        // Files past 64 MiB are refused: a damaged header must not make a run
-        // allocate gigabytes.
-        if (!writable_ || off + n > (64u << 20)) return false;
+        // Files past 4 MiB are refused: a damaged header must not make a run
+        // allocate gigabytes (the sample store's files are far smaller).
+        if (!writable_ || off + n > kLargest) return false;
         if (bytes_->size() < off + n) bytes_->resize(off + n, '\0');
         std::memcpy(bytes_->data() + off, buf, n);
         return true;
     }
     long long size() override { return static_cast<long long>(bytes_->size()); }
     bool truncate(std::uint64_t length) override {
-        if (!writable_ || length > (64u << 20)) return false;
+        if (!writable_ || length > kLargest) return false;
         bytes_->resize(length, '\0');
         return true;
     }

@@ -105,22 +105,6 @@ TEST_F(HitNavigation, AfterClearScreenOnlyFirstAndLastMove) {
     EXPECT_TRUE(story.boxes().empty());
 }
 
-TEST_F(HitNavigation, TheOpenSummaryFollowsTheShownHit) {
-    ui::ComboBox& summary = story.main().ComboSummary;
-    summary.visible = true;
-    summary.items = {"[Close Summary]", "first", "second", "third"};
-    summary.listIndex = 1;
-    const int yields = story.platform.desktop.yields;
-    gonext(story.p(), browse::kNext);
-    EXPECT_EQ(summary.listIndex, 2);
-    EXPECT_EQ(story.platform.desktop.yields, yields + 1);
-
-    summary.visible = false;
-    gonext(story.p(), browse::kNext);
-    EXPECT_EQ(summary.listIndex, 2);
-    EXPECT_EQ(story.platform.desktop.yields, yields + 1);
-}
-
 TEST(HitNavigationBeforeAnySearch, DesignCaptionsReadAsZero) {
     SearchStory story;
     ASSERT_TRUE(story.started);

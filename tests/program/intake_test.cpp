@@ -170,26 +170,19 @@ TEST_F(OpenTextFile, CancelAndBlankNamesCloseWithoutReading) {
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(OpenTextFile, MissingFileIsReportedAndTheDialogStaysOpen) {
-    input().text = "kept";
-    open("missing.txt");
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_TRUE(testsupport::is_box(
-        boxes()[0], "No such file or directory.  (File " + story.folder.file("missing.txt") + ")"));
-    EXPECT_TRUE(dialog().visible);
-    EXPECT_EQ(input().text, "kept");
-}
-
-TEST_F(OpenTextFile, FileThatOpensButCannotBeReadKeepsTheText) {
-    // A folder opens for reading but gives no text.
-    std::filesystem::create_directory(story.folder.file("notes.txt"));
+TEST_F(OpenTextFile, FilesThatCannotBeReadAreReportedAndTheTextIsKept) {
+    std::filesystem::create_directory(story.folder.file("notes.txt"));  // opens, gives no text
     input().text = "unsaved work";
-    open("notes.txt");
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_TRUE(testsupport::is_box(
-        boxes()[0], "Is a directory.  (File " + story.folder.file("notes.txt") + ")"));
-    EXPECT_TRUE(dialog().visible);
-    EXPECT_EQ(input().text, "unsaved work");
+    for (const auto& [name, error] :
+         {std::pair{"missing.txt", "No such file or directory"}, {"notes.txt", "Is a directory"}}) {
+        story.platform.dialogs.boxes.clear();
+        open(name);
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_TRUE(testsupport::is_box(
+            boxes()[0], std::string(error) + ".  (File " + story.folder.file(name) + ")"));
+        EXPECT_TRUE(dialog().visible);
+        EXPECT_EQ(input().text, "unsaved work");
+    }
 }
 
 TEST_F(OpenTextFile, ShownAgainAsItWasLeft) {

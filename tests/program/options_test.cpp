@@ -20,9 +20,11 @@ TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEvenAndRefusesTheRest) {
     ASSERT_TRUE(story.start());
     auto& dialogs = story.platform.dialogs;
     // Each answer starts from the size the one before left; 0: refused.
+    // clang-format off
     const std::pair<std::string, int> cases[] = {
         {"48", 48}, {"1.4", 1}, {"12abc", 12}, {"10.5", 10}, {"11.5", 12}, {" 9", 9},
-        {"49", 0},  {"0", 0},   {"0.6", 0},    {"", 0},      {"abc", 0},   {"-12", 0}};
+        {"49", 0}, {"0", 0}, {"0.6", 0}, {"", 0}, {"abc", 0}, {"-12", 0}};
+    // clang-format on
     int size = 11;
     for (const auto& [answer, expected] : cases) {
         const std::size_t boxes = dialogs.boxes.size();
@@ -65,30 +67,17 @@ TEST(HeaderSize, TakesWholeNumbersAboveOneAndIgnoresEverythingElse) {
     ProgramStory story;
     ASSERT_TRUE(story.start());
     auto& dialogs = story.platform.dialogs;
-    struct Case {
-        std::string answer;
-        int expected;
-    };
-    // Each case starts from the result of the one before.
-    for (const Case& c : std::vector<Case>{{"2", 2},
-                                           {"1", 2},
-                                           {"1.0", 2},
-                                           {"1.5", 2},
-                                           {"10", 10},
-                                           {"30 words", 10},
-                                           {"abc", 10},
-                                           {"", 10},
-                                           {"0", 10},
-                                           {"-5", 10},
-                                           {"40000", 10},
-                                           {" 32767 ", 32767},
-                                           {"+2.5", 2},
-                                           {"1e2", 100},
-                                           {"inf", 100},
-                                           {"1.2", 1}}) {
-        dialogs.inputs.push_back(c.answer);
+    // Each answer starts from the size the one before left.
+    // clang-format off
+    const std::pair<std::string, int> cases[] = {
+        {"2", 2}, {"1", 2}, {"1.0", 2}, {"1.5", 2}, {"10", 10}, {"30 words", 10}, {"abc", 10},
+        {"", 10}, {"0", 10}, {"-5", 10}, {"40000", 10}, {" 32767 ", 32767}, {"+2.5", 2},
+        {"1e2", 100}, {"inf", 100}, {"1.2", 1}};
+    // clang-format on
+    for (const auto& [answer, expected] : cases) {
+        dialogs.inputs.push_back(answer);
         search::mnuHeadersize_Click(story.p());
-        EXPECT_EQ(story.main().headerSize, c.expected) << '"' << c.answer << '"';
+        EXPECT_EQ(story.main().headerSize, expected) << '"' << answer << '"';
     }
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(dialogs.inputBoxes[0].prompt,

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "index/open_text_file.h"
 #include "index/print_text.h"
@@ -45,38 +46,32 @@ class SaveAs : public ::testing::Test {
     ProgramStory story;
 };
 
-TEST_F(SaveAs, TextFilesTypeAddsTxtAndShowsTheWholePath) {
+TEST_F(SaveAs, WithAndWithoutAnExtension) {
     EXPECT_EQ(dialog().caption, "Save As");
-    save("notes", 1);
-    const std::string path = story.folder.file("notes.txt");
-    EXPECT_EQ(read_file(path), "first line\nsecond line\n");
-    EXPECT_EQ(dialog().Filenamebox.text, path);
-    EXPECT_FALSE(dialog().visible);
-    EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(SaveAs, AllFilesTypeAsksForAnExtension) {
-    save("notes");
+    save("notes");  // All Files: an extension is needed
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_TRUE(testsupport::is_box(boxes()[0], "Please enter a file extension name."));
     EXPECT_TRUE(dialog().visible);
     EXPECT_FALSE(story.platform.files.exists(story.folder.file("notes")));
-}
-
-TEST_F(SaveAs, NamesWithAnExtensionAreWrittenAsTyped) {
-    save("Letter.TXT");
-    EXPECT_EQ(read_file(story.folder.file("Letter.TXT")), "first line\nsecond line\n");
-    // No full stop among the last five characters: no extension.
-    app::mnuSave_Click(story.p());
-    save("report.final", 1);
-    EXPECT_TRUE(story.platform.files.exists(story.folder.file("report.final.txt")));
-    EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(SaveAs, AlwaysEndsWithOneMoreLineEnd) {
+    save("notes", 1);  // Text Files adds .txt and shows the whole path
+    EXPECT_EQ(read_file(story.folder.file("notes.txt")), "first line\nsecond line\n");
+    EXPECT_EQ(dialog().Filenamebox.text, story.folder.file("notes.txt"));
+    EXPECT_FALSE(dialog().visible);
+    // A name with an extension is written as typed; a full stop that is not
+    // among the last five characters makes no extension.
+    const std::tuple<const char*, int, const char*> names[] = {
+        {"Letter.TXT", 0, "Letter.TXT"}, {"report.final", 1, "report.final.txt"}};
+    for (const auto& [name, type, file] : names) {
+        app::mnuSave_Click(story.p());
+        save(name, type);
+        EXPECT_EQ(read_file(story.folder.file(file)), "first line\nsecond line\n") << name;
+    }
+    // The text always ends with one more line end.
     story.main().txtInput.text = "caf\xE9 done\r\n";
+    app::mnuSave_Click(story.p());
     save("end.txt");
     EXPECT_EQ(read_file(story.folder.file("end.txt")), "caf\xE9 done\n\n");
+    EXPECT_EQ(boxes().size(), 1u);
 }
 
 TEST_F(SaveAs, OverwriteIsAskedAndOnlyYesReplaces) {
@@ -178,19 +173,19 @@ TEST_F(Print, LongTextBreaksLinesAndPagesAtTheLimits) {
 }
 
 TEST_F(Print, WordsEndAtTheirBlank) {
-    print("hello world");
+    // The texts of the pieces printed for text, one word each.
+    auto words = [&](const std::string& text) {
+        printer().printed.clear();
+        print(text);
+        std::vector<std::string> pieces;
+        for (const auto& piece : printer().printed)
+            pieces.push_back(piece.text);
+        return pieces;
+    };
+    EXPECT_EQ(words("hello world"), (std::vector<std::string>{" ", "hello ", "world"}));
     EXPECT_EQ(printer().pages(), (std::vector<std::vector<std::string>>{{" hello world"}}));
-    std::vector<std::string> words;
-    for (const auto& piece : printer().printed)
-        words.push_back(piece.text);
-    EXPECT_EQ(words, (std::vector<std::string>{" ", "hello ", "world"}));
-
-    printer().printed.clear();
-    print("a  b\r\nc d");  // blanks in a row are words; line breaks ride inside theirs
-    words.clear();
-    for (const auto& piece : printer().printed)
-        words.push_back(piece.text);
-    EXPECT_EQ(words, (std::vector<std::string>{" ", "a ", " ", "b\r\nc ", "d"}));
+    // Blanks in a row are words; line breaks ride inside theirs.
+    EXPECT_EQ(words("a  b\r\nc d"), (std::vector<std::string>{" ", "a ", " ", "b\r\nc ", "d"}));
 }
 
 TEST_F(Print, WordWiderThanTheLineEndsTheLineAndRunsPastTheLimit) {

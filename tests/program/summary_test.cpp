@@ -87,6 +87,8 @@ TEST(Summary, ChoosingALineShowsThatHitAndFollowsShowNext) {
     EXPECT_FALSE(story.list().visible);
     EXPECT_FALSE(story.checked());
     EXPECT_EQ(form.txtInput.text, kSecond);
+    browse::gonext(story.p(), browse::kNext);  // a closed list no longer follows
+    EXPECT_EQ(story.list().listIndex, 0);
 }
 
 TEST(Summary, ADeletedHitIsChosenWithItsNoticeButListedWithItsText) {

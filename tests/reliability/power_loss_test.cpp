@@ -67,7 +67,10 @@ class PowerLoss : public ::testing::Test {
         for (const Stored& doc : finished) {
             bool mayBeGone = std::count(deleted.begin(), deleted.end(), doc.number) != 0;
             if (mayBeGone && reliability::document_absent(s.p().text, doc.number)) continue;
-            EXPECT_EQ(reliability::check_document(s.p().keys, s.p().text, doc.number, doc.text),
+            // A pack cut short between the two tables may have removed a
+            // deleted document's keyword records and not yet its text.
+            EXPECT_EQ(reliability::check_document(s.p().keys, s.p().text, doc.number, doc.text,
+                                                  !mayBeGone),
                       std::vector<std::string>{});
         }
         std::vector<std::int32_t> numbers = reliability::document_numbers(s.p().text);

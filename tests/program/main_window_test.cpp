@@ -40,11 +40,7 @@ TEST(ClearScreen, EmptiesTheViewAndKeepsTheSearchStringForADoubleClick) {
     EXPECT_EQ(form.txtSearch.text, "");
     EXPECT_EQ(form.focus, ui::MainFocus::txtSearch);
     EXPECT_EQ(form.txtInput.foreColour, ui::kBlack);
-    EXPECT_EQ(form.LabelRecNo.caption, "0");
-    EXPECT_EQ(form.LabelCount.caption, "0");
-    EXPECT_EQ(form.LabelDelete.caption, "");
-    EXPECT_EQ(form.LabelRecord.caption, "#0");
-    EXPECT_EQ(form.LabelDate.caption, "");
+    EXPECT_EQ(story.status(), "0|0|#0||");
     EXPECT_EQ(form.LabelOptimized.caption, "");
     EXPECT_FALSE(form.documentOnDisplay.has_value());
     EXPECT_EQ(form.deleted_text, "deleted budget");     // left alone

@@ -43,6 +43,13 @@ class ProgramStory {
     ui::FrmMain& main() { return program->frmMain; }
     const std::vector<ShownBox>& boxes() const { return platform.dialogs.boxes; }
 
+    // The status labels: position, count, record, deletion and date captions.
+    std::string status() {
+        const ui::FrmMain& f = main();
+        return f.LabelRecNo.caption + "|" + f.LabelCount.caption + "|" + f.LabelRecord.caption +
+               "|" + f.LabelDelete.caption + "|" + f.LabelDate.caption;
+    }
+
     // Types text into the text box and runs Create Index.
     void index(const std::string& text) {
         main().txtInput.text = text;

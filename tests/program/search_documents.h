@@ -69,6 +69,8 @@ class SearchStory : public ProgramStory {
             numbers.push_back(std::stoi(app::trim_blanks(main().hitList[slot])));
         return numbers;
     }
+    // The hits the count label announces.
+    std::vector<int> found() { return hits(std::stoi("0" + main().LabelCount.caption)); }
 
     bool started = false;
 };

@@ -68,9 +68,7 @@ TEST(Summary, ChoosingALineShowsThatHitAndFollowsShowNext) {
 
     story.choose(3);
     EXPECT_EQ(form.txtInput.text, kThird);
-    EXPECT_EQ(form.LabelRecNo.caption, "3");
-    EXPECT_EQ(form.LabelCount.caption, "3");
-    EXPECT_EQ(form.LabelRecord.caption, "#3");
+    EXPECT_EQ(story.status(), "3|3|#3||3/15/2024");
     EXPECT_TRUE(story.list().visible);
 
     // The line of the document on display: nothing happens.

@@ -3,7 +3,7 @@
 // indexed table in the same run.
 //
 //   bench_relate [--records N] [--dir DIR] [--corpus DIR] [--runs R] [--case I]
-//                [--budget RUNS] [--ratio ENTRIES] [--cap CANDIDATES]
+//                [--budget RUNS] [--ratio ENTRIES] [--cap CANDIDATES] [--clock wall|cpu]
 //
 // Builds DIR/Keys.dbf (+ .cdx) and DIR/keys.sqlite with N keyword records
 // (default 200,000) unless they are already there, then times, as the search
@@ -13,6 +13,8 @@
 //    their first 100 documents (up to the 101st document's first record);
 // and reports the median and 90th percentile time, the records delivered, the
 // CDX pages one cold run reads, and the peak memory of the query phase.
+// --clock cpu times the thread's CPU time instead of the wall clock: steadier
+// on a machine shared with other work.
 #include <malloc.h>
 #include <sqlite3.h>
 
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,6 +43,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+bool cpuClock = false;  // --clock cpu
+
+// Seconds on the chosen clock.
+double now() {
+    if (cpuClock) {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    }
+    return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+}
 
 // --- Reads of .cdx files, counted through the engine's file-system door -----
 
@@ -91,12 +106,13 @@ class CountingFileSystem : public xbase::FileSystem {
         return real_.rename(from, to);
     }
     std::uint64_t indexReads = 0;
+    std::uint64_t tableReads = 0;
 
   private:
     std::unique_ptr<xbase::File> wrap(std::unique_ptr<xbase::File> file, const std::string& path) {
         if (!file) return file;
         const bool index = path.size() > 4 && (path.ends_with(".cdx") || path.ends_with(".CDX"));
-        return std::make_unique<CountingFile>(std::move(file), index ? &indexReads : nullptr);
+        return std::make_unique<CountingFile>(std::move(file), index ? &indexReads : &tableReads);
     }
     xbase::FileSystem& real_;
 };
@@ -172,7 +188,7 @@ struct Result {
 xbase::CursorTuning tuning;  // --budget, --ratio, --cap: to compare strategies
 
 Result runSearch(xbase::Data4& data, const std::string& query, long documents) {
-    const auto start = Clock::now();
+    const double start = now();
     Result result;
     xbase::Relate4* r = xbase::relate4init(&data);
     xbase::relate4tune(r, tuning);
@@ -192,12 +208,12 @@ Result runSearch(xbase::Data4& data, const std::string& query, long documents) {
         ++result.records;
     }
     xbase::relate4freeVB(r, 0);
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.seconds = now() - start;
     return result;
 }
 
 Result runSqlite(sqlite3_stmt* stmt, const std::vector<std::string>& words) {
-    const auto start = Clock::now();
+    const double start = now();
     Result result;
     for (std::size_t i = 0; i < words.size(); ++i) {
         sqlite3_bind_text(stmt, static_cast<int>(i + 1), words[i].c_str(), -1, SQLITE_STATIC);
@@ -208,7 +224,7 @@ Result runSqlite(sqlite3_stmt* stmt, const std::vector<std::string>& words) {
         ++result.records;
     }
     sqlite3_reset(stmt);
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count() + (sum < 0);
+    result.seconds = now() - start + (sum < 0);
     return result;
 }
 
@@ -221,7 +237,6 @@ template <typename Run>
 Summary measure(int runs, Run run) {
     std::vector<double> times;
     Summary s;
-    run();  // warm-up
     for (int i = 0; i < runs; ++i) {
         const Result r = run();
         times.push_back(r.seconds);
@@ -282,6 +297,7 @@ int main(int argc, char** argv) {
         if (arg == "--corpus") corpus = argv[i + 1];
         if (arg == "--runs") runs = std::atoi(argv[i + 1]);
         if (arg == "--case") only = std::atoi(argv[i + 1]);
+        if (arg == "--clock") cpuClock = std::string(argv[i + 1]) == "cpu";
         if (arg == "--budget") tuning.mergeBudget = std::strtoul(argv[i + 1], nullptr, 10);
         if (arg == "--ratio") tuning.collectRatio = std::strtoul(argv[i + 1], nullptr, 10);
         if (arg == "--cap") tuning.collectCap = std::strtoul(argv[i + 1], nullptr, 10);
@@ -346,8 +362,8 @@ int main(int argc, char** argv) {
                                      {"\"*\", first 100 documents", searchTerm(""), 100},
                                      {"\"a*\", first 100 documents", searchTerm("A"), 100},
                                      {"\"pro*\", first 100 documents", searchTerm("PRO"), 100}};
-    std::printf("%-30s %10s %10s %9s %11s %9s\n", "query", "median ms", "p90 ms", "records",
-                "cold pages", "strategy");
+    std::printf("%-30s %10s %10s %9s %11s %11s %9s\n", "query", "median ms", "p90 ms", "records",
+                "cold pages", "warm reads", "strategy");
     for (const Case& c : cases) {
         if (only >= 0 && &c != &cases[static_cast<std::size_t>(only)]) continue;
         // Pages: one run on a freshly opened table, its index cache empty.
@@ -364,10 +380,15 @@ int main(int argc, char** argv) {
         xbase::relate4top(probe);
         const int strategy = static_cast<int>(xbase::relate4strategy(probe));
         xbase::relate4freeVB(probe, 0);
+        runSearch(*data, c.query, c.documents);  // warm-up
+        const std::uint64_t readsBefore = counting.indexReads + counting.tableReads;
         const Summary s = measure(runs, [&] { return runSearch(*data, c.query, c.documents); });
+        const double warmReads =
+            static_cast<double>(counting.indexReads + counting.tableReads - readsBefore) / runs;
         static const char* const names[] = {"empty", "merge", "walk", "race", "collect"};
-        std::printf("%-30s %10.3f %10.3f %9ld %11llu %9s\n", c.name, s.median * 1e3, s.p90 * 1e3,
-                    s.records, static_cast<unsigned long long>(pages), names[strategy]);
+        std::printf("%-30s %10.3f %10.3f %9ld %11llu %11.1f %9s\n", c.name, s.median * 1e3,
+                    s.p90 * 1e3, s.records, static_cast<unsigned long long>(pages), warmReads,
+                    names[strategy]);
     }
 
     sqlite3* db = nullptr;
@@ -381,6 +402,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
         return 1;
     }
+    runSqlite(stmt, words);  // warm-up
     const Summary s = measure(runs, [&] { return runSqlite(stmt, words); });
     std::printf("%-30s %10.3f %10.3f %9ld\n", "SQLite, 3 whole words", s.median * 1e3, s.p90 * 1e3,
                 s.records);

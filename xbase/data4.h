@@ -67,6 +67,14 @@ class Data4 {
     const RecordSource& recordSource() const { return view_; }
     // Makes recno current (a number past the last record gives end of file).
     short go(long recno);
+    // Writes a change of the current record (or drops an unfinished append)
+    // as a move would, staying where the table is; 0 or the error code.
+    short settle() { return leaveRecord(); }
+    // Record recno as the table holds it, for expressions to read without
+    // making it current (a change of the current record shows only once
+    // settled); nullptr when there is no such record or it cannot be read
+    // (reported). Valid until the table moves or reads again.
+    const RecordSource* peek(long recno);
     long recCount() const { return static_cast<long>(dbf_->recordCount()); }
     struct TagRef {
         CdxTag* tag;
@@ -181,6 +189,7 @@ class Data4 {
     std::vector<std::optional<std::string>> pendingMemo_;  // assigned, not yet written
     std::vector<std::optional<std::string>> memoCache_;    // read for the current record
     RecordView view_;
+    RecordView peekView_;  // the record peek() shows
 
     bool structureHeld_ = false;   // append lock and index write lock held until flush
     bool indexUnmatched_ = false;  // the index on disk is marked as matching no table

@@ -104,6 +104,21 @@ short Data4::go(long recno) {
     }
 }
 
+const RecordSource* Data4::peek(long recno) {
+    if (recno < 1) return nullptr;
+    if (recno > recCount()) refreshCount();  // another handle may have appended
+    if (recno > recCount()) return nullptr;
+    short err = rc::kSuccess;
+    const char* record = dbf_->peek(static_cast<std::uint32_t>(recno), err);
+    if (record == nullptr) {
+        report(err, "Cannot read record " + std::to_string(recno) + " of " + dbfPath_);
+        return nullptr;
+    }
+    peekView_.bind(dbf_.get(), fpt_.get());
+    peekView_.show(record, recno, nullptr);
+    return &peekView_;
+}
+
 short Data4::top() {
     short err = leaveRecord();
     if (err != rc::kSuccess) return err;

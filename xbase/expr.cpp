@@ -52,6 +52,20 @@ std::string Expression::key(const RecordSource& src) const {
     return encodeKey(evaluate(src), width());
 }
 
+bool Expression::varies() const {
+    return program_->varies();
+}
+
+std::optional<KeyBinding> Expression::bindKey(const Expression& keyExpr, int keyLength,
+                                              const RecordSource& src) const {
+    return program_->bindKey(*root_, *keyExpr.root_, keyLength, src);
+}
+
+Value Expression::evaluate(const RecordSource& src, const KeyBinding& binding,
+                           std::string_view key) const {
+    return program_->evaluate(src, binding, key);
+}
+
 std::string normalizeExprText(std::string_view text) {
     std::string out;
     out.reserve(text.size());

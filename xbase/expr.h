@@ -31,8 +31,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace xbase {
@@ -87,6 +89,14 @@ struct ExprNode {
     std::string source;                           // the node's source text, as written
 };
 
+// Where the parts of a compiled expression find their values in an index
+// key instead of the record (see Expression::bindKey): one entry per
+// instruction of its program, {offset, width} of its bytes in the key, or
+// {-1, 0} for one that is computed.
+struct KeyBinding {
+    std::vector<std::pair<int, int>> parts;
+};
+
 class Expression {
   public:
     // Parses text against the fields of src. On failure returns nullptr and
@@ -106,6 +116,23 @@ class Expression {
     Value evaluate(const RecordSource& src) const;
     // The index key of the current record: see encodeKey().
     std::string key(const RecordSource& src) const;
+
+    // True when evaluations can give different values: the expression reads
+    // a field, RECNO(), DELETED() or DATE(). A query whose comparisons the
+    // begins-with rule decides alone (x = '') does not vary.
+    bool varies() const;
+    // How to evaluate this expression from the keys of a tag on keyExpr
+    // (keyLength bytes each) instead of the record: each part of it whose
+    // text (compared as normalizeExprText does) is keyExpr, or a side of an
+    // A + B in keyExpr whose results have exact widths, takes its bytes from
+    // the key. Nullopt unless the key holds keyExpr's value byte for byte
+    // and the expression reads nothing else of the record. Both expressions
+    // must be compiled against src's fields.
+    std::optional<KeyBinding> bindKey(const Expression& keyExpr, int keyLength,
+                                      const RecordSource& src) const;
+    // Evaluates with the bound parts read from key, a key of that tag; src
+    // gives the rest (its current record is not read).
+    Value evaluate(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
 
     ~Expression();
 

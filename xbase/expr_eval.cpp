@@ -15,8 +15,16 @@
 //  3. Evaluation recurses along the tree, at most kMaxExprDepth deep.
 //  4. .AND., .OR. and IIF evaluate only the operands they need; a chain of
 //     one logical operator is one instruction with a list of operands.
+//  5. Two rewrites of character `=` (and `<>`) against a constant give the
+//     same answer by the begins-with rule: against '' the result is .T.
+//     (.F.) whatever the left side holds; and A + B = 'lit', where every
+//     result of A is at least as long as 'lit', is A = 'lit'.
+//  6. An instruction bound to an index key (KeyBinding) takes its value from
+//     the key's bytes and computes nothing; a binding is only made for parts
+//     whose value the key holds byte for byte.
 #include "xbase/expr_eval.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
@@ -172,7 +180,79 @@ int compareOrdered(N a, N b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
+bool isConcat(const ExprNode& node) {
+    return node.kind == ExprNode::Kind::Binary && node.op == "+" &&
+           node.type == ValueType::Character && node.args.size() == 2;
+}
+
+bool readsRecordOp(Op op) {
+    switch (op) {
+        case Op::FieldChar:
+        case Op::FieldMemo:
+        case Op::FieldNumber:
+        case Op::FieldDate:
+        case Op::FieldLogical:
+        case Op::Deleted:
+        case Op::RecNo:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The parts of a key expression whose values a key of keyLength bytes holds:
+// the whole expression, and the two sides of every A + B among them whose
+// results have exact widths, each with its offset in the key.
+struct KeyPart {
+    const ExprNode* node;
+    int offset;
+    int width;
+};
+
+void keyParts(const ExprNode& node, int offset, int width, const RecordSource& src,
+              std::vector<KeyPart>& out) {
+    out.push_back({&node, offset, width});
+    if (!isConcat(node)) return;
+    const int left = exactWidth(*node.args[0], src);
+    const int right = exactWidth(*node.args[1], src);
+    if (left < 0 || right < 0 || left + right != width) return;
+    keyParts(*node.args[0], offset, left, src, out);
+    keyParts(*node.args[1], offset + left, right, src, out);
+}
+
+void collectNodes(const ExprNode& node, std::vector<const ExprNode*>& out) {
+    out.push_back(&node);
+    for (const auto& arg : node.args)
+        collectNodes(*arg, out);
+}
+
 }  // namespace
+
+int exactWidth(const ExprNode& node, const RecordSource& src) {
+    if (node.type != ValueType::Character) return -1;
+    switch (node.kind) {
+        case ExprNode::Kind::Constant:
+            return static_cast<int>(node.constant.text.size());
+        case ExprNode::Kind::Field: {
+            const FieldDesc& field = src.field(node.fieldIndex);
+            return field.type == 'M' ? -1 : field.length;
+        }
+        case ExprNode::Kind::Function:
+            if (node.op == "STR") return node.width;
+            if ((node.op == "UPPER" || node.op == "LOWER") && node.args.size() == 1)
+                return exactWidth(*node.args[0], src);
+            return -1;
+        case ExprNode::Kind::Binary: {
+            if (!isConcat(node)) return -1;
+            const int left = exactWidth(*node.args[0], src);
+            const int right = exactWidth(*node.args[1], src);
+            return left < 0 || right < 0 ? -1 : left + right;
+        }
+        case ExprNode::Kind::Unary:
+            break;
+    }
+    return -1;
+}
 
 struct ExprProgram::Instr {
     Op op = Op::Constant;
@@ -202,8 +282,10 @@ struct ExprProgram::Cell {
 struct ExprProgram::Context {
     const RecordSource& src;
     ScratchArena& arena;
-    Cell* cache;   // one per slot
-    bool* cached;  // one per slot
+    Cell* cache;                // one per slot
+    bool* cached;               // one per slot
+    const KeyBinding* binding;  // null: every instruction is computed
+    std::string_view key;
 
     char* bytes(std::size_t n) { return static_cast<char*>(arena.allocate(n)); }
 };
@@ -213,6 +295,7 @@ struct ExprProgram::Builder {
     const RecordSource& src;
     std::vector<Instr>& code;
     std::vector<int>& lists;
+    std::vector<std::pair<const ExprNode*, int>>& nodes;
     std::unordered_map<std::string, int> ids;  // structural key -> instruction
 
     // The operands of a chain of one logical operator, left to right:
@@ -227,6 +310,42 @@ struct ExprProgram::Builder {
     }
 
     int emit(const ExprNode& node) {
+        const int id = emitNode(node);
+        nodes.emplace_back(&node, id);
+        return id;
+    }
+
+    // Character `=` or `<>` against a constant, rewritten (invariant 5);
+    // -1 when the rewrites do not apply.
+    int emitBeginsWith(const ExprNode& node) {
+        const bool equal = node.op == "=";
+        if (node.kind != ExprNode::Kind::Binary || (!equal && node.op != "<>") ||
+            node.args.size() != 2 || node.args[0]->type != ValueType::Character ||
+            node.args[1]->kind != ExprNode::Kind::Constant) {
+            return -1;
+        }
+        const ExprNode& literal = *node.args[1];
+        Instr in;
+        in.type = ValueType::Logical;
+        if (literal.constant.text.empty()) {
+            in.constant.type = ValueType::Logical;
+            in.constant.logical = equal;
+            return intern(std::move(in), {});
+        }
+        const ExprNode* left = node.args[0].get();
+        const auto length = static_cast<int>(literal.constant.text.size());
+        while (isConcat(*left) && exactWidth(*left->args[0], src) >= length)
+            left = left->args[0].get();
+        if (left == node.args[0].get()) return -1;
+        in.op = equal ? Op::Equal : Op::NotEqual;
+        in.operand = ValueType::Character;
+        in.args[0] = emit(*left);
+        in.args[1] = emit(literal);
+        return intern(std::move(in), {});
+    }
+
+    int emitNode(const ExprNode& node) {
+        if (const int rewritten = emitBeginsWith(node); rewritten >= 0) return rewritten;
         Instr in;
         in.type = node.type;
         if (node.kind == ExprNode::Kind::Binary && (node.op == ".AND." || node.op == ".OR.")) {
@@ -288,7 +407,7 @@ struct ExprProgram::Builder {
 };
 
 ExprProgram::ExprProgram(const ExprNode& root, const RecordSource& src) {
-    Builder builder{src, code_, lists_, {}};
+    Builder builder{src, code_, lists_, nodes_, {}};
     root_ = builder.emit(root);
     // Results that more than one parent reads are cached (but not those that
     // cost nothing to produce again).
@@ -308,6 +427,11 @@ ExprProgram::ExprProgram(const ExprNode& root, const RecordSource& src) {
 ExprProgram::~ExprProgram() = default;
 
 Value ExprProgram::evaluate(const RecordSource& src) const {
+    return evaluate(src, KeyBinding{}, {});
+}
+
+Value ExprProgram::evaluate(const RecordSource& src, const KeyBinding& binding,
+                            std::string_view key) const {
     ScratchScope scope;
     ScratchArena& arena = scope.arena();
     Cell* cache = nullptr;
@@ -321,8 +445,11 @@ Value ExprProgram::evaluate(const RecordSource& src) const {
             new (&cached[i]) bool(false);
         }
     }
-    Context ctx{src, arena, cache, cached};
-    const Cell c = run(root_, ctx);
+    Context ctx{src, arena, cache, cached, binding.parts.empty() ? nullptr : &binding, key};
+    return result(run(root_, ctx));
+}
+
+Value ExprProgram::result(const Cell& c) const {
     Value v;
     v.type = code_[static_cast<std::size_t>(root_)].type;
     switch (v.type) {
@@ -345,6 +472,13 @@ ExprProgram::Cell ExprProgram::run(int index, Context& ctx) const {
     if (in.op == Op::Constant) {  // the commonest leaf, without a call
         const Value& k = in.constant;
         return Cell{k.text.data(), k.text.size(), k.number, k.logical};
+    }
+    if (ctx.binding != nullptr) {
+        const auto [offset, width] = ctx.binding->parts[static_cast<std::size_t>(index)];
+        if (offset >= 0) {  // a key shorter than the binding's gives what it has, never throws
+            const std::size_t from = std::min(static_cast<std::size_t>(offset), ctx.key.size());
+            return Cell::ofText(ctx.key.substr(from, static_cast<std::size_t>(width)));
+        }
     }
     if (in.slot < 0) return compute(in, ctx);
     const auto slot = static_cast<std::size_t>(in.slot);
@@ -508,6 +642,60 @@ ExprProgram::Cell ExprProgram::compute(const Instr& in, Context& ctx) const {
             return arg(arg(0).logical ? 1 : 2);
     }
     return Cell{};
+}
+
+bool ExprProgram::reachesRecord(const KeyBinding* binding, bool dateToo) const {
+    std::vector<bool> seen(code_.size(), false);
+    std::vector<int> stack{root_};
+    while (!stack.empty()) {
+        const auto index = static_cast<std::size_t>(stack.back());
+        stack.pop_back();
+        if (seen[index]) continue;
+        seen[index] = true;
+        if (binding != nullptr && binding->parts[index].first >= 0) continue;
+        const Instr& in = code_[index];
+        if (readsRecordOp(in.op) || (dateToo && in.op == Op::Date)) return true;
+        for (int arg : in.args)
+            if (arg >= 0) stack.push_back(arg);
+        for (int i = 0; i < in.listSize; ++i)
+            stack.push_back(lists_[static_cast<std::size_t>(in.listBegin + i)]);
+    }
+    return false;
+}
+
+bool ExprProgram::varies() const {
+    return reachesRecord(nullptr, true);
+}
+
+std::optional<KeyBinding> ExprProgram::bindKey(const ExprNode& root, const ExprNode& keyExpr,
+                                               int keyLength, const RecordSource& src) const {
+    if (exactWidth(keyExpr, src) != keyLength) return std::nullopt;
+    std::vector<KeyPart> parts;
+    keyParts(keyExpr, 0, keyLength, src, parts);
+    std::vector<std::string> partTexts;
+    for (const KeyPart& part : parts)
+        partTexts.push_back(normalizeExprText(part.node->source));
+
+    KeyBinding binding;
+    binding.parts.assign(code_.size(), {-1, 0});
+    std::vector<const ExprNode*> all;
+    collectNodes(root, all);
+    for (const ExprNode* node : all) {
+        if (node->type != ValueType::Character || node->kind == ExprNode::Kind::Constant) continue;
+        auto emitted = std::find_if(nodes_.begin(), nodes_.end(),
+                                    [&](const auto& n) { return n.first == node; });
+        if (emitted == nodes_.end()) continue;  // rewritten away
+        const std::string text = normalizeExprText(node->source);
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (partTexts[i] == text && exactWidth(*node, src) == parts[i].width) {
+                binding.parts[static_cast<std::size_t>(emitted->second)] = {parts[i].offset,
+                                                                            parts[i].width};
+                break;
+            }
+        }
+    }
+    if (reachesRecord(&binding, false)) return std::nullopt;
+    return binding;
 }
 
 Value evaluateConstant(const ExprNode& node, const RecordSource& src) {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "xbase/expr.h"
@@ -22,6 +25,16 @@ class ExprProgram {
     // list the tree was parsed against. Allocates only for the returned
     // Character text (and, once per thread, the scratch blocks).
     Value evaluate(const RecordSource& src) const;
+    // The same, with the bound instructions taking their values from key.
+    Value evaluate(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
+
+    // True when evaluations can differ: some reach a field, RECNO(),
+    // DELETED() or DATE().
+    bool varies() const;
+    // The binding of the parts of root (the tree this program was compiled
+    // from) whose values keyExpr's keys hold (see Expression::bindKey).
+    std::optional<KeyBinding> bindKey(const ExprNode& root, const ExprNode& keyExpr, int keyLength,
+                                      const RecordSource& src) const;
 
   private:
     struct Instr;
@@ -30,12 +43,22 @@ class ExprProgram {
     struct Builder;
     Cell run(int index, Context& ctx) const;
     Cell compute(const Instr& in, Context& ctx) const;
+    Value result(const Cell& c) const;
+    // True when some instruction reachable from the root without passing a
+    // bound one (binding may be null) reads the record, or with dateToo
+    // calls DATE().
+    bool reachesRecord(const KeyBinding* binding, bool dateToo) const;
 
     std::vector<Instr> code_;
     std::vector<int> lists_;  // operand lists of the And and Or instructions
+    std::vector<std::pair<const ExprNode*, int>> nodes_;  // the instruction of each emitted node
     int root_ = 0;
     int cacheSlots_ = 0;
 };
+
+// The exact byte count of every result of a Character node, or -1 when a
+// result may be shorter than the node's width (TRIM, SUBSTR, a memo, ...).
+int exactWidth(const ExprNode& node, const RecordSource& src);
 
 // The value of a tree that reads no field and calls no record function.
 Value evaluateConstant(const ExprNode& node, const RecordSource& src);

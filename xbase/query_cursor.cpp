@@ -7,7 +7,8 @@
 //     them.
 //  2. A candidate is checked (QueryTable::matches) only when it is about to
 //     be handed out, so a record changed during the walk is judged as it is
-//     then, and the table's current record is the one handed out.
+//     then. A candidate read from a tag entry keeps the entry's key until
+//     the source is asked for the next one, so the check may read it.
 //  3. Sources keep positions in tags only through CdxCursor, which finds its
 //     place again after the tag changes; collected lists are snapshots of
 //     record numbers, each still checked when handed out.
@@ -164,18 +165,24 @@ class Collector {
     std::vector<std::uint32_t> unkeyed_;
 };
 
-// Every record, in delivery order: the sort tag's entries, or record numbers.
+// Every record, in delivery order: the entries of the sort tag (tag, an index
+// into the PlanTag list), or record numbers when tag is -1. Sort keys are
+// filled in only when keepSortKeys asks (a race compares them).
 class WalkSource : public CandidateSource {
   public:
-    WalkSource(QueryTable& table, CdxTag* sortTag) : table_(table) {
-        if (sortTag != nullptr) cursor_ = std::make_unique<CdxCursor>(*sortTag);
+    WalkSource(QueryTable& table, const std::vector<PlanTag>& tags, int tag, bool keepSortKeys)
+        : table_(table), tag_(tag), keepSortKeys_(keepSortKeys) {
+        if (tag >= 0)
+            cursor_ = std::make_unique<CdxCursor>(*tags[static_cast<std::size_t>(tag)].tag);
     }
     bool next(Candidate& out) override {
         if (cursor_) {
             const bool valid = started_ ? cursor_->next() : cursor_->first();
             started_ = true;
             if (!valid) return false;
-            out.sortKey.assign(cursor_->key());
+            out.key = cursor_->key();
+            out.tag = tag_;
+            if (keepSortKeys_) out.sortKey.assign(out.key);
             out.recno = cursor_->recNo();
             return true;
         }
@@ -186,6 +193,8 @@ class WalkSource : public CandidateSource {
 
   private:
     QueryTable& table_;
+    int tag_;
+    bool keepSortKeys_;
     std::unique_ptr<CdxCursor> cursor_;
     bool started_ = false;
     std::uint32_t recno_ = 0;
@@ -206,6 +215,7 @@ struct Run {
         if (keyAbove(key, *range) || key.substr(0, prefix.size()) != prefix) return false;
         head.sortKey = entrySortKey(*order, key);
         head.recno = cursor->recNo();
+        head.key = key;
         return true;
     }
 };
@@ -221,28 +231,34 @@ class MergeSource : public CandidateSource {
             const TagOrder& order = sort.tagOrders[tagIndex];
             if (order.groupLength < 0) return false;
             for (const KeyRange& range : scan.ranges) {
-                if (!openRuns(*tags[tagIndex].tag, range, order, budget)) return false;
+                if (!openRuns(*tags[tagIndex].tag, scan.tag, range, order, budget)) return false;
             }
         }
         std::make_heap(heap_.begin(), heap_.end(), later_);
         return true;
     }
 
+    // The run handed out last moves on only now, so its key stays valid
+    // while the candidate is checked (invariant 2).
     bool next(Candidate& out) override {
+        if (handedOut_) {
+            handedOut_ = false;
+            if (heap_.back()->cursor->next() && heap_.back()->load()) {
+                std::push_heap(heap_.begin(), heap_.end(), later_);
+            } else {
+                heap_.pop_back();
+            }
+        }
         if (heap_.empty()) return false;
         std::pop_heap(heap_.begin(), heap_.end(), later_);
-        Run& run = *heap_.back();
-        out = run.head;
-        if (run.cursor->next() && run.load()) {
-            std::push_heap(heap_.begin(), heap_.end(), later_);
-        } else {
-            heap_.pop_back();
-        }
+        out = heap_.back()->head;
+        handedOut_ = true;
         return true;
     }
 
   private:
-    bool openRuns(CdxTag& tag, const KeyRange& range, const TagOrder& order, std::size_t budget) {
+    bool openRuns(CdxTag& tag, int tagIndex, const KeyRange& range, const TagOrder& order,
+                  std::size_t budget) {
         const auto groupLength = static_cast<std::size_t>(order.groupLength);
         std::string seekKey = range.lo;
         while (true) {
@@ -257,6 +273,7 @@ class MergeSource : public CandidateSource {
             run->cursor = std::move(cursor);
             run->range = &range;
             run->order = &order;
+            run->head.tag = tagIndex;
             run->load();
             heap_.push_back(run.get());
             runs_.push_back(std::move(run));
@@ -271,16 +288,20 @@ class MergeSource : public CandidateSource {
     };
 
     std::vector<std::unique_ptr<Run>> runs_;
-    std::vector<Run*> heap_;
+    std::vector<Run*> heap_;  // with handedOut_, the last run is off the heap, not yet moved on
+    bool handedOut_ = false;
     Later later_;
 };
 
 // Walks the delivery order while collecting the plan's ranges on the side.
 class RaceSource : public CandidateSource {
   public:
-    RaceSource(QueryTable& table, CdxTag* sortTag, std::unique_ptr<Collector> collector,
-               std::size_t ratio)
-        : table_(table), walk_(table, sortTag), collector_(std::move(collector)), ratio_(ratio) {}
+    RaceSource(QueryTable& table, const std::vector<PlanTag>& tags, int sortTag,
+               std::unique_ptr<Collector> collector, std::size_t ratio)
+        : table_(table),
+          walk_(table, tags, sortTag, true),
+          collector_(std::move(collector)),
+          ratio_(ratio) {}
 
     bool next(Candidate& out) override {
         if (list_) return list_->next(out);
@@ -320,9 +341,8 @@ class EmptySource : public CandidateSource {
 QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, const QueryPlan& plan,
                          const SortPlan& sort, CursorTuning tuning)
     : table_(table) {
-    CdxTag* sortTag =
-        sort.sortTag >= 0 ? tags[static_cast<std::size_t>(sort.sortTag)].tag : nullptr;
-    const bool walkable = sort.sort == nullptr || sortTag != nullptr;
+    const int sortTag = sort.sortTag;
+    const bool walkable = sort.sort == nullptr || sortTag >= 0;
     bool coversAll = !plan.optimized;
     for (const TagRanges& scan : plan.scans) {
         coversAll = coversAll || std::any_of(scan.ranges.begin(), scan.ranges.end(), wholeRange);
@@ -335,7 +355,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
     }
     if (coversAll && walkable) {
         strategy_ = Strategy::Walk;
-        source_ = std::make_unique<WalkSource>(table, sortTag);
+        source_ = std::make_unique<WalkSource>(table, tags, sortTag, false);
         return;
     }
     if (plan.optimized) {
@@ -343,13 +363,14 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
         if (merge->open(tags, plan, sort, tuning.mergeBudget)) {
             strategy_ = Strategy::Merge;
             source_ = std::move(merge);
+            twice_ = plan.scans.size() > 1;
             return;
         }
     }
     strategy_ = walkable ? Strategy::Race : Strategy::Collect;
     if (walkable) {
         source_ = std::make_unique<RaceSource>(
-            table, sortTag, std::make_unique<Collector>(tags, plan, sort, tuning.collectCap),
+            table, tags, sortTag, std::make_unique<Collector>(tags, plan, sort, tuning.collectCap),
             tuning.collectRatio);
         return;
     }
@@ -374,9 +395,12 @@ QueryCursor::~QueryCursor() = default;
 std::uint32_t QueryCursor::next() {
     Candidate candidate;
     while (source_->next(candidate)) {
-        if (same(candidate, previous_)) continue;
-        previous_ = candidate;
-        if (table_.matches(candidate.recno)) return candidate.recno;
+        if (twice_) {
+            if (same(candidate, previous_)) continue;
+            previous_.sortKey = candidate.sortKey;
+            previous_.recno = candidate.recno;
+        }
+        if (table_.matches(candidate)) return candidate.recno;
     }
     return 0;
 }

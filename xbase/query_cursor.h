@@ -1,35 +1,47 @@
 // The lazy iterators behind a query relation. A QueryCursor hands out the
 // records of a planned query one at a time, in delivery order, checking each
-// candidate against the whole query just before it is handed out.
+// candidate against the whole query just before it is handed out. It never
+// moves the table: the relation makes the records handed out current.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "xbase/query_plan.h"
 
 namespace xbase {
 
-// What the iterators need of the table they walk.
+// A record in delivery order: ascending (sortKey, recno); sortKey is empty in
+// record-number order (and where no one reads it: a plain walk). A candidate
+// read from a tag entry also carries the tag (an index into the PlanTag list),
+// the entry's key, valid until its source moves on, and the tag's change count
+// when the key was read: once the tag has changed, the key may be stale.
+struct Candidate {
+    Candidate() = default;
+    Candidate(std::string sortKeyIn, std::uint32_t recnoIn)
+        : sortKey(std::move(sortKeyIn)), recno(recnoIn) {}
+
+    std::string sortKey;
+    std::uint32_t recno = 0;
+    int tag = -1;
+    std::string_view key;
+    std::uint64_t keyChange = 0;
+};
+
+// What the iterators need of the table they walk. None of it moves the table.
 class QueryTable {
   public:
     virtual ~QueryTable() = default;
     virtual std::uint32_t recordCount() = 0;
-    // Makes recno the current record; true when the query holds for it.
-    virtual bool matches(std::uint32_t recno) = 0;
-    // The sort key (encodeKey of the sort value at the sort width) of recno;
-    // makes recno the current record.
+    // True when the query holds for the candidate's record as it is now.
+    virtual bool matches(const Candidate& candidate) = 0;
+    // The sort key (encodeKey of the sort value at the sort width) of recno.
     virtual std::string sortKey(std::uint32_t recno) = 0;
-};
-
-// A record in delivery order: ascending (sortKey, recno); sortKey is empty in
-// record-number order.
-struct Candidate {
-    std::string sortKey;
-    std::uint32_t recno = 0;
 };
 
 // A stream of unchecked candidates in delivery order.
@@ -67,8 +79,7 @@ class QueryCursor {
     QueryCursor(const QueryCursor&) = delete;
     QueryCursor& operator=(const QueryCursor&) = delete;
 
-    // The next matching record, made the table's current record; 0 when
-    // there are none left.
+    // The next matching record; 0 when there are none left.
     std::uint32_t next();
     Strategy strategy() const { return strategy_; }
 
@@ -76,7 +87,8 @@ class QueryCursor {
     QueryTable& table_;
     Strategy strategy_ = Strategy::Empty;
     std::unique_ptr<CandidateSource> source_;
-    Candidate previous_;  // the last candidate met, to drop one met twice
+    bool twice_ = false;  // a merge over several tags: one record may come once per tag
+    Candidate previous_;  // with twice_, the last candidate met, to drop one met again
 };
 
 }  // namespace xbase

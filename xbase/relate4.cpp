@@ -6,6 +6,10 @@
 //  1. The plan and sort analysis are made on first use after the query or
 //     the sort changed, and dropped with them; a started walk is dropped too.
 //  2. While on a record, the table's current record is the relation's record.
+//     Candidates are checked without moving the table: against their tag
+//     entry's key when the query reads the record only through parts that
+//     key holds, else against the record as the table holds it (a change
+//     of the current record is written first).
 //  3. With backward skipping enabled, every record handed out is kept in
 //     order, so a backward move revisits exactly what a forward one gave.
 //  4. No call lets an exception escape: each public entry catches and turns
@@ -30,22 +34,48 @@ namespace {
 // The table as the iterators see it.
 class RelationTable : public QueryTable {
   public:
-    RelationTable(Data4& data, const Expression* query, const Expression* sort, int sortWidth)
-        : data_(data), query_(query), sort_(sort), sortWidth_(sortWidth) {}
+    RelationTable(Data4& data, const std::vector<PlanTag>& tags, const Expression* query,
+                  const Expression* sort, int sortWidth)
+        : data_(data),
+          query_(query),
+          fixed_(query == nullptr || !query->varies()),
+          sort_(sort),
+          sortWidth_(sortWidth) {
+        if (fixed_) {  // one answer for every record
+            fixedResult_ = query == nullptr || query->evaluate(data.recordSource()).logical;
+            return;
+        }
+        for (const PlanTag& tag : tags) {
+            bindings_.push_back(
+                query->bindKey(*tag.key, tag.tag->keyLength(), data.recordSource()));
+            tags_.push_back(tag.tag);
+        }
+    }
 
     std::uint32_t recordCount() override { return static_cast<std::uint32_t>(data_.recCount()); }
-    bool matches(std::uint32_t recno) override {
-        if (data_.go(static_cast<long>(recno)) != rc::kSuccess) return false;
-        return query_ == nullptr || query_->evaluate(data_.recordSource()).logical;
+    bool matches(const Candidate& c) override {
+        if (fixed_) return fixedResult_;
+        // The key of an entry read before its tag last changed may be stale.
+        const auto tag = static_cast<std::size_t>(c.tag);
+        if (c.tag >= 0 && bindings_[tag] && c.keyChange == tags_[tag]->changeCount() &&
+            c.key.size() == static_cast<std::size_t>(tags_[tag]->keyLength())) {
+            return query_->evaluate(data_.recordSource(), *bindings_[tag], c.key).logical;
+        }
+        const RecordSource* record = data_.peek(static_cast<long>(c.recno));
+        return record != nullptr && query_->evaluate(*record).logical;
     }
     std::string sortKey(std::uint32_t recno) override {
-        if (sort_ == nullptr || data_.go(static_cast<long>(recno)) != rc::kSuccess) return {};
-        return encodeKey(sort_->evaluate(data_.recordSource()), sortWidth_);
+        const RecordSource* record = sort_ ? data_.peek(static_cast<long>(recno)) : nullptr;
+        return record ? encodeKey(sort_->evaluate(*record), sortWidth_) : std::string();
     }
 
   private:
     Data4& data_;
     const Expression* query_;
+    bool fixed_;  // the query gives fixedResult_ for every record
+    bool fixedResult_ = true;
+    std::vector<std::optional<KeyBinding>> bindings_;  // per PlanTag
+    std::vector<CdxTag*> tags_;
     const Expression* sort_;
     int sortWidth_;
 };
@@ -145,7 +175,14 @@ struct Relate4 {
             return data.go(static_cast<long>(seen[position]));
         }
         if (atEnd) return rc::kEof;
-        const std::uint32_t recno = cursor->next();
+        // Candidates see this handle's own change. A change that cannot be
+        // written is reported and dropped by the table, and the walk goes on,
+        // as a move to the next record would.
+        data.settle();
+        std::uint32_t recno = 0;
+        do {  // a record the index names but the table cannot show is passed over
+            recno = cursor->next();
+        } while (recno != 0 && data.go(static_cast<long>(recno)) != rc::kSuccess);
         if (recno == 0) {
             atEnd = true;
             data.go(data.recCount() + 1);
@@ -179,7 +216,8 @@ struct Relate4 {
         if (queryError != rc::kSuccess) return queryError;
         if (sortError != rc::kSuccess) return sortError;
         const SortPlan& order = orderPlan();
-        table = std::make_unique<RelationTable>(data, query.get(), sort.get(), order.sortWidth);
+        table = std::make_unique<RelationTable>(data, planTags(), query.get(), sort.get(),
+                                                order.sortWidth);
         cursor = std::make_unique<QueryCursor>(*table, planTags(), queryPlan(), order, tuning);
         return rc::kSuccess;
     }

@@ -1,0 +1,96 @@
+// The evaluator's short cuts: comparisons the begins-with rule decides alone,
+// A + B = 'lit' answered by A, expressions that do not vary, and evaluation
+// from an index key instead of the record.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/xbase/expr_test_record.h"
+
+namespace xbase::test {
+namespace {
+
+std::unique_ptr<Expression> compiled(std::string_view text, const RecordSource& src) {
+    short error = 0;
+    auto expr = Expression::compile(text, src, error);
+    EXPECT_TRUE(expr) << text << " (" << error << ")";
+    return expr;
+}
+
+class ExprShortCuts : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rec.set("Keys", "abc");
+        rec.set("Items", "5");
+        rec.set("Filter", "Zoo");
+    }
+    bool holds(std::string_view text) { return evalExpr(text, rec).logical; }
+
+    TestRecord rec = TestRecord::keysTable();
+};
+
+// The answers the rewrites must keep, at the edges where a wrong rewrite
+// would change them: literals reaching past A into B, and sides whose results
+// are shorter than their width (TRIM), which must not be rewritten.
+TEST_F(ExprShortCuts, BeginsWithRewritesKeepTheAnswers) {
+    const std::string k = "UPPER(Keys) + STR(Items)";
+    EXPECT_TRUE(holds(k + " = ''"));
+    EXPECT_FALSE(holds(k + " <> ''"));
+    EXPECT_FALSE(holds(k + " # ''"));
+    EXPECT_TRUE(holds(k + " = 'AB'"));
+    EXPECT_FALSE(holds(k + " = 'ABD'"));
+    EXPECT_TRUE(holds(k + " <> 'ABD'"));
+    EXPECT_TRUE(holds(k + " = 'ABC       '"));  // all of UPPER(Keys)
+    const std::string abc5 = "'ABC" + std::string(16, ' ') + "5'";
+    EXPECT_TRUE(holds(k + " = " + abc5));  // into STR(Items)
+    EXPECT_FALSE(holds(k + " = 'ABC" + std::string(16, ' ') + "6'"));
+    EXPECT_FALSE(holds(k + " = 'ABC        x'"));
+    EXPECT_TRUE(holds("UPPER(TRIM(Keys)) + 'X' = 'ABCX'"));  // TRIM: no exact width
+    EXPECT_FALSE(holds("UPPER(TRIM(Keys)) + 'X' = 'ABC '"));
+    EXPECT_TRUE(holds("Keys + Filter + Keys = 'abc       Zoo'"));
+    EXPECT_TRUE(holds("'abc       x' = Keys")) << "a constant on the left is not rewritten";
+    rec.set("Keys", "");
+    EXPECT_TRUE(holds("TRIM(Keys) = ''"));
+    EXPECT_TRUE(holds("TRIM(Keys) + 'X' = 'X'"));
+}
+
+TEST_F(ExprShortCuts, ExpressionsThatNeverVary) {
+    for (const char* text : {"Keys = ''", "UPPER(Keys) + STR(Items) = ''", "1 = 1", "'a' $ 'abc'"})
+        EXPECT_FALSE(compiled(text, rec)->varies()) << text;
+    for (const char* text : {"Keys = 'a'", "RECNO() > 0", "DELETED()", "DATE() > CTOD('')"})
+        EXPECT_TRUE(compiled(text, rec)->varies()) << text;
+}
+
+TEST_F(ExprShortCuts, KeyBindingsReadTheKeyNotTheRecord) {
+    auto key = compiled("UPPER(KEYS)+STR(ITEMS)", rec);
+    const std::string abc5 = "ABC" + std::string(16, ' ') + "5";
+    const std::string xyz7 = "XYZ" + std::string(16, ' ') + "7";
+
+    auto whole =
+        compiled("UPPER(Keys) + STR(Items) = 'XYZ' .OR. upper(keys)+str(items) = 'Q'", rec);
+    auto binding = whole->bindKey(*key, 20, rec);
+    ASSERT_TRUE(binding);
+    EXPECT_TRUE(whole->evaluate(rec, *binding, xyz7).logical) << "the record holds abc";
+    EXPECT_FALSE(whole->evaluate(rec, *binding, abc5).logical);
+
+    // The sides of the key's A + B are bound too, each at its offset.
+    auto sides = compiled("STR(Items) = '         7' .AND. UPPER(Keys) = 'XY'", rec);
+    binding = sides->bindKey(*key, 20, rec);
+    ASSERT_TRUE(binding);
+    EXPECT_TRUE(sides->evaluate(rec, *binding, xyz7).logical);
+    EXPECT_FALSE(sides->evaluate(rec, *binding, abc5).logical);
+
+    // Not bound: a field the key lacks, a field the key holds only upper-cased,
+    // RECNO(), a key expression without an exact width, a key of another length.
+    for (const char* text : {"UPPER(Keys) + STR(Items) = 'ABC' .AND. Filter = 'Zoo'",
+                             "Keys = 'abc'", "UPPER(Keys) = 'A' .AND. RECNO() = 1"}) {
+        EXPECT_FALSE(compiled(text, rec)->bindKey(*key, 20, rec)) << text;
+    }
+    EXPECT_FALSE(whole->bindKey(*compiled("UPPER(TRIM(KEYS))+STR(ITEMS)", rec), 20, rec));
+    EXPECT_FALSE(whole->bindKey(*key, 18, rec));
+    // A key shorter than the binding gives what it has and never throws.
+    EXPECT_FALSE(whole->evaluate(rec, *whole->bindKey(*key, 20, rec), "XY").logical);
+}
+
+}  // namespace
+}  // namespace xbase::test

@@ -3,7 +3,6 @@
 // drawers, numbering, the view afterwards and the failure rule.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +16,7 @@
 namespace {
 
 using testsupport::ProgramStory;
+using Keys = std::vector<std::string>;
 
 const std::string kWorkedExample = "(Hello), said O'Brien (1999).\r\nIt's 5 a.m.";
 const std::string kSizeMessage =
@@ -26,18 +26,6 @@ const std::string kSizeMessage =
 std::string without_trailing_blanks(std::string text) {
     text.erase(text.find_last_not_of(' ') + 1);
     return text;
-}
-
-struct KeyRow {
-    std::string key;  // trailing blanks removed
-    long position = 0;
-    std::string filter;  // trailing blanks removed
-
-    friend bool operator==(const KeyRow&, const KeyRow&) = default;
-};
-
-void PrintTo(const KeyRow& row, std::ostream* out) {
-    *out << "{\"" << row.key << "\", " << row.position << ", \"" << row.filter << "\"}";
 }
 
 struct TextRow {
@@ -61,18 +49,21 @@ class CreateIndex : public ::testing::Test {
 
     void index(const std::string& text) { story.index(text); }
 
-    // The keyword records of document number, in record order.
-    std::vector<KeyRow> keys_of(long number) {
+    // The keyword records of document number in record order, each as
+    // "[key]position", followed by "{drawer}" when it has one.
+    std::vector<std::string> keys_of(long number) {
         xbase::Data4* keys = program().keys;
-        std::vector<KeyRow> rows;
+        std::vector<std::string> rows;
         for (long record = 1; record <= xbase::d4recCountDo(keys); ++record) {
             xbase::d4goTo(keys, record);
             if (xbase::f4long(xbase::d4field(keys, store::kItemsField)) != number) continue;
-            rows.push_back({without_trailing_blanks(
-                                store::field_text(xbase::d4field(keys, store::kKeysField))),
-                            xbase::f4long(xbase::d4field(keys, store::kOrderField)),
-                            without_trailing_blanks(
-                                store::field_text(xbase::d4field(keys, store::kFilterField)))});
+            auto text = [&](const char* field) {
+                return without_trailing_blanks(store::field_text(xbase::d4field(keys, field)));
+            };
+            const std::string filter = text(store::kFilterField);
+            rows.push_back("[" + text(store::kKeysField) + "]" +
+                           std::to_string(xbase::f4long(xbase::d4field(keys, store::kOrderField))) +
+                           (filter.empty() ? "" : "{" + filter + "}"));
         }
         return rows;
     }
@@ -96,13 +87,8 @@ class CreateIndex : public ::testing::Test {
 
 TEST_F(CreateIndex, WorkedExampleStoresExactlyItsKeysAndPositions) {
     index(kWorkedExample);
-    EXPECT_EQ(keys_of(1), (std::vector<KeyRow>{{"Hello", 1, ""},
-                                               {"said", 2, ""},
-                                               {"O Brien", 3, ""},
-                                               {"1999", 4, ""},
-                                               {"It s", 5, ""},
-                                               {"5", 6, ""},
-                                               {"a.m", 7, ""}}));
+    EXPECT_EQ(keys_of(1),
+              (Keys{"[Hello]1", "[said]2", "[O Brien]3", "[1999]4", "[It s]5", "[5]6", "[a.m]7"}));
     EXPECT_EQ(key_count(), 7);
     EXPECT_TRUE(boxes().empty());
     EXPECT_EQ(desktop().pointerChanges, (std::vector<bool>{true, false}));
@@ -116,17 +102,11 @@ TEST_F(CreateIndex, WorkedExampleInALargeTextGivesTheLineBreakItsOwnPosition) {
     while (text.size() < 6000)
         text += " filler";
     index(text);
-    const std::vector<KeyRow> keys = keys_of(1);
+    const Keys keys = keys_of(1);
     ASSERT_GT(keys.size(), 7u);
-    EXPECT_EQ(std::vector<KeyRow>(keys.begin(), keys.begin() + 7),
-              (std::vector<KeyRow>{{"Hello", 1, ""},
-                                   {"said", 2, ""},
-                                   {"O Brien", 3, ""},
-                                   {"1999", 4, ""},
-                                   {"It s", 6, ""},
-                                   {"5", 7, ""},
-                                   {"a.m", 8, ""}}));
-    EXPECT_EQ(keys.back().position, static_cast<long>(keys.size()) + 1);
+    EXPECT_EQ(Keys(keys.begin(), keys.begin() + 7),
+              (Keys{"[Hello]1", "[said]2", "[O Brien]3", "[1999]4", "[It s]6", "[5]7", "[a.m]8"}));
+    EXPECT_EQ(keys.back(), "[filler]" + std::to_string(keys.size() + 1));
     // The bar was drawn before the words and is hidden, full, afterwards.
     EXPECT_EQ(desktop().yields, 2);
     EXPECT_FALSE(form().LabelScale.visible);
@@ -158,16 +138,16 @@ TEST_F(CreateIndex, ShortTextsAndTheNotFoundNoticeAreRefusedWithoutANumber) {
     EXPECT_EQ(boxes().size(), 2u);
     EXPECT_EQ(text_record(1).items, 1);
     EXPECT_EQ(text_record(2).items, 2);
-    EXPECT_EQ(keys_of(1), (std::vector<KeyRow>{{"1234567890", 2, ""}}));
+    EXPECT_EQ(keys_of(1), Keys{"[1234567890]2"});
 }
 
 TEST_F(CreateIndex, LargeTextsBeginAtAWorkingLengthOf5000) {
     index(text_of_length("alpha\r\nbeta", 4997));
-    EXPECT_EQ(keys_of(1)[1], (KeyRow{"beta", 2, ""}));
+    EXPECT_EQ(keys_of(1)[1], "[beta]2");
     EXPECT_EQ(desktop().yields, 1);
 
     index(text_of_length("alpha\r\nbeta", 4998));
-    EXPECT_EQ(keys_of(2)[1], (KeyRow{"beta", 3, ""}));
+    EXPECT_EQ(keys_of(2)[1], "[beta]3");
     EXPECT_EQ(desktop().yields, 3);
 }
 
@@ -175,7 +155,7 @@ TEST_F(CreateIndex, TheLongestTextIsStoredAndALongerOneConsumesItsNumber) {
     const std::string longest = text_of_length("longest", 32766);
     index(longest);
     EXPECT_EQ(text_record(1).text, longest);
-    EXPECT_EQ(keys_of(1), (std::vector<KeyRow>{{"longest", 1, ""}, {"zzzzzzzzzz", 2, ""}}));
+    EXPECT_EQ(keys_of(1), (Keys{"[longest]1", "[zzzzzzzzzz]2"}));
 
     desktop().pointerChanges.clear();
     const std::string tooLong = text_of_length("toolong", 32767);
@@ -191,7 +171,7 @@ TEST_F(CreateIndex, TheLongestTextIsStoredAndALongerOneConsumesItsNumber) {
     index("The next document after the refused one.");
     EXPECT_EQ(text_record(2).items, 3);
     EXPECT_EQ(form().LabelRecord.caption, "#2");
-    EXPECT_EQ(keys_of(2), std::vector<KeyRow>{});
+    EXPECT_EQ(keys_of(2), Keys{});
     EXPECT_EQ(keys_of(3).size(), 7u);
 }
 
@@ -211,9 +191,10 @@ TEST_F(CreateIndex, DrawerGoesIntoFilterTrimmedAndCutToTheFieldWidth) {
         form().ComboFilter.text = drawer;
         index("Two words in a drawer");
         ++number;
-        for (const KeyRow& row : keys_of(number))
-            EXPECT_EQ(row.filter, stored) << "drawer \"" << drawer << "\"";
-        EXPECT_EQ(keys_of(number).size(), 5u);
+        const std::string in = stored.empty() ? "" : "{" + stored + "}";
+        EXPECT_EQ(keys_of(number), (Keys{"[Two]1" + in, "[words]2" + in, "[in]3" + in, "[a]4" + in,
+                                         "[drawer]5" + in}))
+            << "drawer \"" << drawer << "\"";
     }
 }
 

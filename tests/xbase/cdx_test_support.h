@@ -35,8 +35,6 @@ struct TagReport {
     std::vector<Entry> entries;  // in leaf order
     std::vector<std::string> problems;
     int depth = 0;  // levels, 1 for a lone root leaf
-    int leaves = 0;
-    long usedLeafBytes = 0;  // entries and fragments over all leaves
 };
 
 // Reads the tag whose header is at headerOffset. With writerRules the pages
@@ -119,7 +117,6 @@ class TagReader {
     }
 
     void readLeaf(std::uint32_t off, Entry& last) {
-        ++report_.leaves;
         const unsigned char* p = f_.data() + off;
         const int n = static_cast<int>(u16(off + 2));
         const int rb = p[20], db = p[21], tb = p[22], eb = p[23];
@@ -170,8 +167,6 @@ class TagReader {
             prev = key;
             prevTrail = trail;
         }
-        const int used = 488 - (pos - (24 + n * eb));
-        report_.usedLeafBytes += used;
         if (static_cast<int>(u16(off + 12)) != pos - (24 + n * eb))
             problem("free byte count wrong");
         if (strict_) {

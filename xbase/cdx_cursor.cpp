@@ -5,7 +5,7 @@
 // leaf is still the tag's truth and next()/prev() step within it or along
 // the sibling links. After any change the cursor first finds its entry again
 // (or the first entry after it, if its entry was removed) and moves from
-// there. Moves allocate nothing: the key copy keeps its capacity.
+// there. Moves allocate nothing: the key copy lives in the cursor.
 #include <algorithm>
 #include <cstring>
 
@@ -15,15 +15,15 @@
 namespace xbase {
 
 struct CdxCursor::Impl {
-    explicit Impl(CdxTag::Impl& t) : tag(t) { key.reserve(cdx::kMaxKeyLength); }
+    explicit Impl(CdxTag::Impl& t) : tag(t) {}
 
     // Takes the outcome of a tree move as the cursor's new state.
     bool settle(short e, bool found) {
         error = e;
         valid = e == rc::kSuccess && found;
         if (valid) {
-            key.assign(reinterpret_cast<const char*>(pos.leaf->key(pos.index)),
-                       static_cast<std::size_t>(tag.tree.keyLength()));
+            std::memcpy(key, pos.leaf->key(pos.index),
+                        static_cast<std::size_t>(tag.tree.keyLength()));
             recno = pos.leaf->recno(pos.index);
         } else {
             pos.leaf.reset();
@@ -44,7 +44,7 @@ struct CdxCursor::Impl {
         bool found = false;
         if (tag.changeCount != seenChange) {
             // Find the remembered entry again, or the first one after it.
-            const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+            const unsigned char* k = key;
             short e = tag.tree.seek(k, recno, pos, found);
             if (e != rc::kSuccess) return settle(e, false);
             if (!found) {
@@ -64,7 +64,7 @@ struct CdxCursor::Impl {
     CdxTag::Impl& tag;
     cdx::LeafPos pos;
     bool valid = false;
-    std::string key;
+    unsigned char key[cdx::kMaxKeyLength] = {};  // the entry's key, keyLength() bytes
     std::uint32_t recno = 0;
     std::uint64_t seenChange = 0;
     short error = rc::kSuccess;
@@ -118,7 +118,9 @@ bool CdxCursor::valid() const {
 }
 
 std::string_view CdxCursor::key() const {
-    return impl_->valid ? std::string_view(impl_->key) : std::string_view();
+    if (!impl_->valid) return {};
+    return {reinterpret_cast<const char*>(impl_->key),
+            static_cast<std::size_t>(impl_->tag.tree.keyLength())};
 }
 
 std::uint32_t CdxCursor::recNo() const {

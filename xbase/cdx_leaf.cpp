@@ -67,10 +67,12 @@ int LeafNode::fragmentAfter(const unsigned char* prev, const unsigned char* k) c
 }
 
 int LeafNode::usedBytes() const {
+    counts();
     return size() * leafWidths(keyLength_, maxRecno_).entryBytes + fragBytes_;
 }
 
 void LeafNode::insert(int pos, const unsigned char* k, std::uint32_t rec) {
+    counts();
     const unsigned char* prev = pos > 0 ? key(pos - 1) : nullptr;
     int delta = fragmentAfter(prev, k);
     if (pos < size()) delta += fragmentAfter(k, key(pos)) - fragmentAfter(prev, key(pos));
@@ -87,6 +89,7 @@ void LeafNode::insert(int pos, const unsigned char* k, std::uint32_t rec) {
 }
 
 void LeafNode::erase(int pos) {
+    counts();
     const unsigned char* prev = pos > 0 ? key(pos - 1) : nullptr;
     int delta = -fragmentAfter(prev, key(pos));
     if (pos + 1 < size()) {
@@ -116,6 +119,7 @@ void LeafNode::truncate(int n) {
 }
 
 void LeafNode::pushBack(const unsigned char* k, std::uint32_t rec) {
+    counts();
     fragBytes_ += fragmentAfter(size() > 0 ? key(size() - 1) : nullptr, k);
     keys_.insert(keys_.end(), k, k + keyLength_);
     recnos_.push_back(rec);
@@ -127,13 +131,19 @@ void LeafNode::clear() {
     recnos_.clear();
     fragBytes_ = 0;
     maxRecno_ = 0;
+    counted_ = true;
 }
 
-void LeafNode::recount() {
+void LeafNode::recount() const {
     fragBytes_ = 0;
     for (int i = 0; i < size(); ++i)
         fragBytes_ += fragmentAt(i);
     maxRecno_ = recnos_.empty() ? 0 : *std::max_element(recnos_.begin(), recnos_.end());
+    counted_ = true;
+}
+
+void LeafNode::counts() const {
+    if (!counted_) recount();
 }
 
 int LeafNode::balancedSplit() const {
@@ -209,11 +219,12 @@ bool LeafNode::decode(const unsigned char* p, bool checkOrder) {
             return false;
         }
     }
-    recount();
+    counted_ = false;  // most decoded leaves are only read: count when asked
     return true;
 }
 
 void LeafNode::encode(unsigned char* p) const {
+    counts();
     std::memset(p, 0, kPageSize);
     const LeafWidths w = leafWidths(keyLength_, maxRecno_);
     putLe16(p + kNodeAttr, attr);

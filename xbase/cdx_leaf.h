@@ -8,9 +8,10 @@
 //
 // Invariants of a LeafNode:
 //  - entries are in ascending (key, recno) order;
-//  - fragBytes_ is the sum of the fragment lengths our encoder would write,
-//    maxRecno_ the largest record number, so usedBytes() is exactly the
-//    space encode() fills (the page fits when usedBytes() <= kLeafSpace).
+//  - once counted_, fragBytes_ is the sum of the fragment lengths our encoder
+//    would write, maxRecno_ the largest record number, so usedBytes() is
+//    exactly the space encode() fills (the page fits when usedBytes() <=
+//    kLeafSpace). A decoded leaf counts them only when first asked.
 #pragma once
 
 #include <cstddef>
@@ -88,14 +89,16 @@ class LeafNode {
     // Fragment length of key after prev (nullptr: the first key of a page).
     int fragmentAfter(const unsigned char* prev, const unsigned char* key) const;
     int fragmentAt(int i) const { return fragmentAfter(i == 0 ? nullptr : key(i - 1), key(i)); }
-    void recount();
+    void recount() const;
+    void counts() const;  // recounts unless counted_
 
     int keyLength_;
     char filler_;
     std::vector<unsigned char> keys_;
     std::vector<std::uint32_t> recnos_;
-    int fragBytes_ = 0;
-    std::uint32_t maxRecno_ = 0;
+    mutable int fragBytes_ = 0;
+    mutable std::uint32_t maxRecno_ = 0;
+    mutable bool counted_ = true;
 };
 
 }  // namespace xbase::cdx

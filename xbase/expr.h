@@ -95,6 +95,17 @@ struct ExprNode {
 // {-1, 0} for one that is computed.
 struct KeyBinding {
     std::vector<std::pair<int, int>> parts;
+    // When the whole expression is one character = or <> of a bound part and
+    // a constant, or an .OR. (.AND. when all is set) of such comparisons:
+    // those comparisons, which evaluation then answers without the program.
+    struct Test {
+        int offset = 0;
+        int width = 0;
+        bool equal = true;  // = (else <>)
+        std::string literal;
+    };
+    std::vector<Test> tests;
+    bool all = false;
 };
 
 class Expression {

@@ -21,7 +21,10 @@
 //     result of A is at least as long as 'lit', is A = 'lit'.
 //  6. An instruction bound to an index key (KeyBinding) takes its value from
 //     the key's bytes and computes nothing; a binding is only made for parts
-//     whose value the key holds byte for byte.
+//     whose value the key holds byte for byte. A program that is only an
+//     .OR. (or .AND.) of bound parts compared with constants by = or <> is
+//     answered from the binding's list of those comparisons, with the same
+//     beginsWith() the program would run.
 #include "xbase/expr_eval.h"
 
 #include <algorithm>
@@ -432,6 +435,19 @@ Value ExprProgram::evaluate(const RecordSource& src) const {
 
 Value ExprProgram::evaluate(const RecordSource& src, const KeyBinding& binding,
                             std::string_view key) const {
+    if (!binding.tests.empty()) {
+        Value v;  // Logical: the comparisons decide, the first deciding one stops
+        v.logical = binding.all;
+        for (const KeyBinding::Test& t : binding.tests) {
+            const std::size_t from = std::min(static_cast<std::size_t>(t.offset), key.size());
+            const std::string_view part = key.substr(from, static_cast<std::size_t>(t.width));
+            if ((beginsWith(part, t.literal) == t.equal) != binding.all) {
+                v.logical = !binding.all;
+                break;
+            }
+        }
+        return v;
+    }
     ScratchScope scope;
     ScratchArena& arena = scope.arena();
     Cell* cache = nullptr;
@@ -695,7 +711,28 @@ std::optional<KeyBinding> ExprProgram::bindKey(const ExprNode& root, const ExprN
         }
     }
     if (reachesRecord(&binding, false)) return std::nullopt;
+    flatTests(binding);
     return binding;
+}
+
+void ExprProgram::flatTests(KeyBinding& binding) const {
+    const Instr& root = code_[static_cast<std::size_t>(root_)];
+    std::vector<int> operands{root_};
+    if (root.op == Op::Or || root.op == Op::And) {
+        operands.assign(lists_.begin() + root.listBegin,
+                        lists_.begin() + root.listBegin + root.listSize);
+    }
+    for (int operand : operands) {
+        const Instr& in = code_[static_cast<std::size_t>(operand)];
+        if ((in.op != Op::Equal && in.op != Op::NotEqual) || in.operand != ValueType::Character)
+            break;
+        const auto [offset, width] = binding.parts[static_cast<std::size_t>(in.args[0])];
+        const Instr& literal = code_[static_cast<std::size_t>(in.args[1])];
+        if (offset < 0 || literal.op != Op::Constant) break;
+        binding.tests.push_back({offset, width, in.op == Op::Equal, literal.constant.text});
+    }
+    if (binding.tests.size() != operands.size()) binding.tests.clear();
+    binding.all = root.op == Op::And;
 }
 
 Value evaluateConstant(const ExprNode& node, const RecordSource& src) {

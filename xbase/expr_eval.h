@@ -48,6 +48,9 @@ class ExprProgram {
     // bound one (binding may be null) reads the record, or with dateToo
     // calls DATE().
     bool reachesRecord(const KeyBinding* binding, bool dateToo) const;
+    // Fills binding.tests when the program is a flat list of comparisons of
+    // bound parts with constants (see KeyBinding).
+    void flatTests(KeyBinding& binding) const;
 
     std::vector<Instr> code_;
     std::vector<int> lists_;  // operand lists of the And and Or instructions

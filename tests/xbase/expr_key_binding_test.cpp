@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/xbase/expr_test_record.h"
 
@@ -79,6 +82,19 @@ TEST_F(ExprShortCuts, KeyBindingsReadTheKeyNotTheRecord) {
     ASSERT_TRUE(binding);
     EXPECT_TRUE(sides->evaluate(rec, *binding, xyz7).logical);
     EXPECT_FALSE(sides->evaluate(rec, *binding, abc5).logical);
+
+    // Flat lists of comparisons and other shapes answer alike.
+    const std::vector<std::pair<std::string, bool>> shapes = {
+        {"UPPER(Keys) <> 'ABC' .AND. STR(Items) = '         7'", false},
+        {".NOT. UPPER(Keys) = 'ABC' .AND. STR(Items) > '         6'", false},
+        {"UPPER(Keys) = 'ABC' .OR. UPPER(Keys) = 'XYZ' .OR. UPPER(Keys) = 'Q'", true}};
+    for (const auto& [text, abc5Holds] : shapes) {
+        auto expr = compiled(text, rec);
+        binding = expr->bindKey(*key, 20, rec);
+        ASSERT_TRUE(binding) << text;
+        EXPECT_TRUE(expr->evaluate(rec, *binding, xyz7).logical) << text;
+        EXPECT_EQ(expr->evaluate(rec, *binding, abc5).logical, abc5Holds) << text;
+    }
 
     // Not bound: a field the key lacks, a field the key holds only upper-cased,
     // RECNO(), a key expression without an exact width, a key of another length.

@@ -19,13 +19,31 @@
 #include "xbase/query_cursor.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace xbase {
 
 namespace {
 
+// The big-endian value of an 8-byte sort key (numeric and date keys).
+std::uint64_t keyBits(const std::string& key) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, key.data(), sizeof v);
+    if constexpr (std::endian::native == std::endian::little) {  // a byte swap
+        v = (v & 0x00000000FFFFFFFFull) << 32 | (v & 0xFFFFFFFF00000000ull) >> 32;
+        v = (v & 0x0000FFFF0000FFFFull) << 16 | (v & 0xFFFF0000FFFF0000ull) >> 16;
+        v = (v & 0x00FF00FF00FF00FFull) << 8 | (v & 0xFF00FF00FF00FF00ull) >> 8;
+    }
+    return v;
+}
+
 bool before(const Candidate& a, const Candidate& b) {
+    if (a.sortKey.size() == 8 && b.sortKey.size() == 8) {  // a numeric order: no memcmp call
+        const std::uint64_t x = keyBits(a.sortKey), y = keyBits(b.sortKey);
+        return x < y || (x == y && a.recno < b.recno);
+    }
     const int c = a.sortKey.compare(b.sortKey);
     return c < 0 || (c == 0 && a.recno < b.recno);
 }
@@ -71,7 +89,11 @@ class RangeScan {
         return false;
     }
     std::uint32_t recno() const { return cursor_.recNo(); }
-    std::string sortKey() const { return entrySortKey(order_, cursor_.key()); }
+    std::string sortKey() const {
+        std::string key;
+        entrySortKey(order_, cursor_.key(), key);
+        return key;
+    }
     const TagOrder& order() const { return order_; }
 
   private:
@@ -89,11 +111,7 @@ class ListSource : public CandidateSource {
         std::sort(list_.begin(), list_.end(), before);
         list_.erase(std::unique(list_.begin(), list_.end(), same), list_.end());
     }
-    bool next(Candidate& out) override {
-        if (index_ >= list_.size()) return false;
-        out = list_[index_++];
-        return true;
-    }
+    const Candidate* next() override { return index_ < list_.size() ? &list_[index_++] : nullptr; }
 
   private:
     std::vector<Candidate> list_;
@@ -171,38 +189,44 @@ class Collector {
 class WalkSource : public CandidateSource {
   public:
     WalkSource(QueryTable& table, const std::vector<PlanTag>& tags, int tag, bool keepSortKeys)
-        : table_(table), tag_(tag), keepSortKeys_(keepSortKeys) {
-        if (tag >= 0)
-            cursor_ = std::make_unique<CdxCursor>(*tags[static_cast<std::size_t>(tag)].tag);
+        : table_(table), tagIndex_(tag), keepSortKeys_(keepSortKeys) {
+        if (tag >= 0) {
+            tag_ = tags[static_cast<std::size_t>(tag)].tag;
+            cursor_ = std::make_unique<CdxCursor>(*tag_);
+        }
     }
-    bool next(Candidate& out) override {
+    const Candidate* next() override {
         if (cursor_) {
             const bool valid = started_ ? cursor_->next() : cursor_->first();
             started_ = true;
-            if (!valid) return false;
-            out.key = cursor_->key();
-            out.tag = tag_;
-            if (keepSortKeys_) out.sortKey.assign(out.key);
-            out.recno = cursor_->recNo();
-            return true;
+            if (!valid) return nullptr;
+            out_.key = cursor_->key();
+            out_.keyChange = tag_->changeCount();
+            out_.tag = tagIndex_;
+            if (keepSortKeys_) out_.sortKey.assign(out_.key);
+            out_.recno = cursor_->recNo();
+            return &out_;
         }
-        if (recno_ >= table_.recordCount()) return false;
-        out.recno = ++recno_;
-        return true;
+        if (recno_ >= table_.recordCount()) return nullptr;
+        out_.recno = ++recno_;
+        return &out_;
     }
 
   private:
     QueryTable& table_;
-    int tag_;
+    int tagIndex_;
+    CdxTag* tag_ = nullptr;
     bool keepSortKeys_;
     std::unique_ptr<CdxCursor> cursor_;
     bool started_ = false;
     std::uint32_t recno_ = 0;
+    Candidate out_;
 };
 
 // One run of a merge: the entries of a tag range that share their first
 // groupLength key bytes, already in delivery order.
 struct Run {
+    CdxTag* tag = nullptr;
     std::unique_ptr<CdxCursor> cursor;
     std::string prefix;
     const KeyRange* range = nullptr;
@@ -213,9 +237,10 @@ struct Run {
         if (!cursor->valid()) return false;
         const std::string_view key = cursor->key();
         if (keyAbove(key, *range) || key.substr(0, prefix.size()) != prefix) return false;
-        head.sortKey = entrySortKey(*order, key);
+        entrySortKey(*order, key, head.sortKey);
         head.recno = cursor->recNo();
         head.key = key;
+        head.keyChange = tag->changeCount();
         return true;
     }
 };
@@ -240,7 +265,7 @@ class MergeSource : public CandidateSource {
 
     // The run handed out last moves on only now, so its key stays valid
     // while the candidate is checked (invariant 2).
-    bool next(Candidate& out) override {
+    const Candidate* next() override {
         if (handedOut_) {
             handedOut_ = false;
             if (heap_.back()->cursor->next() && heap_.back()->load()) {
@@ -249,11 +274,10 @@ class MergeSource : public CandidateSource {
                 heap_.pop_back();
             }
         }
-        if (heap_.empty()) return false;
+        if (heap_.empty()) return nullptr;
         std::pop_heap(heap_.begin(), heap_.end(), later_);
-        out = heap_.back()->head;
         handedOut_ = true;
-        return true;
+        return &heap_.back()->head;
     }
 
   private:
@@ -273,6 +297,7 @@ class MergeSource : public CandidateSource {
             run->cursor = std::move(cursor);
             run->range = &range;
             run->order = &order;
+            run->tag = &tag;
             run->head.tag = tagIndex;
             run->load();
             heap_.push_back(run.get());
@@ -303,22 +328,24 @@ class RaceSource : public CandidateSource {
           collector_(std::move(collector)),
           ratio_(ratio) {}
 
-    bool next(Candidate& out) override {
-        if (list_) return list_->next(out);
+    const Candidate* next() override {
+        if (list_) return list_->next();
         if (collector_) {
             const Collector::State state = collector_->step(ratio_);
             if (state == Collector::State::Done) {
                 list_ = std::make_unique<ListSource>(
                     collector_->take(table_, walked_ ? &lastWalked_ : nullptr));
                 collector_.reset();
-                return list_->next(out);
+                return list_->next();
             }
             if (state == Collector::State::GaveUp) collector_.reset();
         }
-        if (!walk_.next(out)) return false;
-        lastWalked_ = out;
+        const Candidate* walked = walk_.next();
+        if (walked == nullptr) return nullptr;
+        lastWalked_.sortKey = walked->sortKey;
+        lastWalked_.recno = walked->recno;
         walked_ = true;
-        return true;
+        return walked;
     }
 
   private:
@@ -333,7 +360,7 @@ class RaceSource : public CandidateSource {
 
 class EmptySource : public CandidateSource {
   public:
-    bool next(Candidate&) override { return false; }
+    const Candidate* next() override { return nullptr; }
 };
 
 }  // namespace
@@ -393,14 +420,13 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
 QueryCursor::~QueryCursor() = default;
 
 std::uint32_t QueryCursor::next() {
-    Candidate candidate;
-    while (source_->next(candidate)) {
+    while (const Candidate* candidate = source_->next()) {
         if (twice_) {
-            if (same(candidate, previous_)) continue;
-            previous_.sortKey = candidate.sortKey;
-            previous_.recno = candidate.recno;
+            if (same(*candidate, previous_)) continue;
+            previous_.sortKey = candidate->sortKey;
+            previous_.recno = candidate->recno;
         }
-        if (table_.matches(candidate)) return candidate.recno;
+        if (table_.matches(*candidate)) return candidate->recno;
     }
     return 0;
 }

@@ -48,7 +48,8 @@ class QueryTable {
 class CandidateSource {
   public:
     virtual ~CandidateSource() = default;
-    virtual bool next(Candidate& out) = 0;  // false when there are no more
+    // The next candidate, valid until the next call; nullptr when there are no more.
+    virtual const Candidate* next() = 0;
 };
 
 // How a cursor produces its candidates:

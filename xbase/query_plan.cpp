@@ -386,21 +386,28 @@ SortPlan planSort(const Expression* sort, const std::vector<PlanTag>& tags,
     return plan;
 }
 
-std::string entrySortKey(const TagOrder& order, std::string_view key) {
+void entrySortKey(const TagOrder& order, std::string_view key, std::string& out) {
     switch (order.from) {
         case TagOrder::SortKeyFrom::WholeKey:
-            return std::string(key);
+            out.assign(key);
+            return;
         case TagOrder::SortKeyFrom::StrSuffix: {
+            // Leading blanks, then the digits of a whole number (invariant 5).
+            std::size_t i = static_cast<std::size_t>(order.offset);
+            while (i < key.size() && key[i] == ' ')
+                ++i;
             double value = 0;
-            for (char c : key.substr(static_cast<std::size_t>(order.offset))) {
-                if (c >= '0' && c <= '9') value = value * 10 + (c - '0');
+            for (; i < key.size(); ++i) {
+                const unsigned digit = static_cast<unsigned char>(key[i]) - unsigned{'0'};
+                if (digit <= 9) value = value * 10 + digit;
             }
-            return numericKey(value);
+            out = numericKey(value);
+            return;
         }
         case TagOrder::SortKeyFrom::Nothing:
             break;
     }
-    return {};
+    out.clear();
 }
 
 }  // namespace xbase

@@ -80,7 +80,7 @@ SortPlan planSort(const Expression* sort, const std::vector<PlanTag>& tags,
                   const RecordSource& src);
 
 // The sort key of a tag entry whose TagOrder has a SortKeyFrom other than
-// Nothing; empty for record-number order.
-std::string entrySortKey(const TagOrder& order, std::string_view key);
+// Nothing, into out; empty for record-number order.
+void entrySortKey(const TagOrder& order, std::string_view key, std::string& out);
 
 }  // namespace xbase

@@ -1,11 +1,13 @@
 // The bounded record-block read cache (see dbf_block_cache.h).
 //
 // Invariants:
-//  1. byBlock_ maps exactly the slots in use (records > 0) to their blocks;
-//     free_ lists the slots not in use.
-//  2. A slot in use holds the first `records` records of its block as the
-//     file had them when read, kept in step by update().
-//  3. lastSlot_, when not -1, is the slot in use that holds lastBlock_.
+//  1. index_ holds exactly the slots in use, each with the block slotBlock_
+//     names for it; free_ lists the slots not in use. Every slot below
+//     slotBlock_.size() is in one of the two.
+//  2. A slot in use holds the first `records` (its index entry's count)
+//     records of its block as the file had them when read, kept in step by
+//     update().
+//  3. lastSlot_, when not kEmpty, holds lastBlock_ with lastRecords_ records.
 #include "xbase/dbf_block_cache.h"
 
 #include <algorithm>
@@ -14,12 +16,13 @@
 
 namespace xbase {
 namespace {
-constexpr std::size_t kBlockTarget = 512;     // bytes read for one scattered miss
+constexpr std::size_t kBlockLimit = 1024;     // most bytes read for one scattered miss
 constexpr std::size_t kRunBytes = 16u << 10;  // bytes read at once by an ascending walk
 // A miss this many blocks or fewer past the end of the previous read counts
 // as an ascending walk: a walk in record order, or in the order of a tag whose
 // equal keys list records in ascending order, as a word's entries do.
 constexpr std::uint32_t kAheadBlocks = 8;
+constexpr std::size_t kMaxSlots = 0xFFFE;  // slot numbers fit 16 bits, kEmpty aside
 }  // namespace
 
 RecordBlockCache::RecordBlockCache(File& file, std::uint64_t dataStart, int recordLength,
@@ -27,22 +30,26 @@ RecordBlockCache::RecordBlockCache(File& file, std::uint64_t dataStart, int reco
     : file_(file),
       dataStart_(dataStart),
       recordLength_(static_cast<std::size_t>(recordLength)),
-      recordsPerBlock_(
-          static_cast<std::uint32_t>(std::max<std::size_t>(1, kBlockTarget / recordLength_))),
+      blockShift_(
+          std::countr_zero(std::bit_floor(std::max<std::size_t>(1, kBlockLimit / recordLength_)))),
+      recordsPerBlock_(std::uint32_t{1} << blockShift_),
       blockBytes_(recordsPerBlock_ * recordLength_),
       runBlocks_(static_cast<std::uint32_t>(std::max<std::size_t>(1, kRunBytes / blockBytes_))),
-      maxSlots_(std::max<std::size_t>(2 * runBlocks_, maxBytes / blockBytes_)) {}
+      maxSlots_(std::clamp<std::size_t>(maxBytes / blockBytes_, 2 * runBlocks_, kMaxSlots)) {}
+
+// --- SlotIndex -------------------------------------------------------------
 
 std::size_t RecordBlockCache::SlotIndex::home(std::uint32_t block) const {
     return static_cast<std::size_t>((block * 0x9E3779B97F4A7C15ull) >> shift_);
 }
 
-int RecordBlockCache::SlotIndex::find(std::uint32_t block) const {
-    if (entries_.empty()) return -1;
+RecordBlockCache::SlotIndex::Entry* RecordBlockCache::SlotIndex::find(std::uint32_t block) {
+    if (entries_.empty()) return nullptr;
     const std::size_t mask = entries_.size() - 1;
     for (std::size_t i = home(block);; i = (i + 1) & mask) {
-        const Entry& e = entries_[i];
-        if (e.slot < 0 || e.block == block) return e.slot;
+        Entry& e = entries_[i];
+        if (e.slot == kEmpty) return nullptr;
+        if (e.block == block) return &e;
     }
 }
 
@@ -52,29 +59,29 @@ void RecordBlockCache::SlotIndex::grow() {
     shift_ = 64 - std::countr_zero(entries_.size());
     used_ = 0;
     for (const Entry& e : old)
-        if (e.slot >= 0) insert(e.block, e.slot);
+        if (e.slot != kEmpty) insert(e.block, e.slot).records = e.records;
 }
 
-void RecordBlockCache::SlotIndex::insert(std::uint32_t block, int slot) {
+RecordBlockCache::SlotIndex::Entry& RecordBlockCache::SlotIndex::insert(std::uint32_t block,
+                                                                        std::uint16_t slot) {
     if (2 * (used_ + 1) > entries_.size()) grow();
     const std::size_t mask = entries_.size() - 1;
     std::size_t i = home(block);
-    while (entries_[i].slot >= 0)
+    while (entries_[i].slot != kEmpty)
         i = (i + 1) & mask;
-    entries_[i] = Entry{block, slot};
+    entries_[i] = Entry{block, slot, 0};
     ++used_;
+    return entries_[i];
 }
 
 void RecordBlockCache::SlotIndex::erase(std::uint32_t block) {
-    if (entries_.empty()) return;
+    Entry* found = find(block);
+    if (found == nullptr) return;
     const std::size_t mask = entries_.size() - 1;
-    std::size_t hole = home(block);
-    while (entries_[hole].slot >= 0 && entries_[hole].block != block)
-        hole = (hole + 1) & mask;
-    if (entries_[hole].slot < 0) return;
+    auto hole = static_cast<std::size_t>(found - entries_.data());
     // Moves back every later entry of the probe run that may fill the hole:
     // one whose home does not lie cyclically in (hole, at].
-    for (std::size_t at = (hole + 1) & mask; entries_[at].slot >= 0; at = (at + 1) & mask) {
+    for (std::size_t at = (hole + 1) & mask; entries_[at].slot != kEmpty; at = (at + 1) & mask) {
         const std::size_t want = home(entries_[at].block);
         const bool stays = hole <= at ? (hole < want && want <= at) : (hole < want || want <= at);
         if (!stays) {
@@ -82,7 +89,7 @@ void RecordBlockCache::SlotIndex::erase(std::uint32_t block) {
             hole = at;
         }
     }
-    entries_[hole].slot = -1;
+    entries_[hole].slot = kEmpty;
     --used_;
 }
 
@@ -92,107 +99,122 @@ void RecordBlockCache::SlotIndex::clear() {
     shift_ = 64;
 }
 
-int RecordBlockCache::find(std::uint32_t block) const {
-    return byBlock_.find(block);
+// --- Slots -----------------------------------------------------------------
+
+void RecordBlockCache::setReferenced(std::uint16_t slot, bool on) {
+    const std::uint64_t bit = std::uint64_t{1} << (slot % 64);
+    if (on) {
+        referenced_[slot / 64] |= bit;
+    } else {
+        referenced_[slot / 64] &= ~bit;
+    }
 }
 
-void RecordBlockCache::release(int slot) {
-    Slot& s = slots_[static_cast<std::size_t>(slot)];
-    byBlock_.erase(s.block);
-    s.records = 0;
-    s.referenced = false;
+void RecordBlockCache::release(std::uint32_t block) {
+    SlotIndex::Entry* e = index_.find(block);
+    if (e == nullptr) return;
+    const std::uint16_t slot = e->slot;
+    index_.erase(block);
+    setReferenced(slot, false);
     free_.push_back(slot);
-    if (slot == lastSlot_) lastSlot_ = -1;
+    if (slot == lastSlot_) lastSlot_ = SlotIndex::kEmpty;
 }
 
-int RecordBlockCache::claim(std::uint32_t block) {
-    if (int own = find(block); own >= 0) return own;
-    int slot;
+RecordBlockCache::SlotIndex::Entry& RecordBlockCache::claim(std::uint32_t block) {
+    if (SlotIndex::Entry* own = index_.find(block)) return *own;
+    std::uint16_t slot;
     if (!free_.empty()) {
         slot = free_.back();
         free_.pop_back();
-    } else if (slots_.size() < maxSlots_) {
+    } else if (slotBlock_.size() < maxSlots_) {
         if (arena_.capacity() == 0) arena_.reserve(maxSlots_ * blockBytes_);
-        slot = static_cast<int>(slots_.size());
-        slots_.emplace_back();
+        slot = static_cast<std::uint16_t>(slotBlock_.size());
+        slotBlock_.push_back(0);
+        referenced_.resize((slotBlock_.size() + 63) / 64, 0);
         arena_.resize(arena_.size() + blockBytes_);
     } else {
         // CLOCK: the first slot not used since the hand last passed it.
-        while (slots_[hand_].referenced) {
-            slots_[hand_].referenced = false;
-            hand_ = (hand_ + 1) % slots_.size();
+        while (referenced(hand_)) {
+            setReferenced(static_cast<std::uint16_t>(hand_), false);
+            hand_ = (hand_ + 1) % slotBlock_.size();
         }
-        slot = static_cast<int>(hand_);
-        hand_ = (hand_ + 1) % slots_.size();
-        byBlock_.erase(slots_[static_cast<std::size_t>(slot)].block);
-        if (slot == lastSlot_) lastSlot_ = -1;
+        slot = static_cast<std::uint16_t>(hand_);
+        hand_ = (hand_ + 1) % slotBlock_.size();
+        index_.erase(slotBlock_[slot]);
+        if (slot == lastSlot_) lastSlot_ = SlotIndex::kEmpty;
     }
-    slots_[static_cast<std::size_t>(slot)] = Slot{block, 0, true};
-    byBlock_.insert(block, slot);
-    return slot;
+    slotBlock_[slot] = block;
+    setReferenced(slot, true);
+    return index_.insert(block, slot);
 }
 
-int RecordBlockCache::load(std::uint32_t block, std::uint32_t recordsInFile) {
-    const std::uint64_t first = std::uint64_t(block) * recordsPerBlock_;  // records before it
+RecordBlockCache::SlotIndex::Entry* RecordBlockCache::load(std::uint32_t block,
+                                                           std::uint32_t recordsInFile) {
+    const std::uint64_t first = std::uint64_t{block} << blockShift_;  // records before it
     const std::uint64_t blocksLeft =
-        (recordsInFile - first + recordsPerBlock_ - 1) / recordsPerBlock_;
+        ((recordsInFile - first) + recordsPerBlock_ - 1) >> blockShift_;
     const bool ascending = block >= nextInOrder_ && block - nextInOrder_ < kAheadBlocks;
     const std::uint64_t run = std::min<std::uint64_t>(ascending ? runBlocks_ : 1, blocksLeft);
     const std::uint64_t records =
-        std::min<std::uint64_t>(run * recordsPerBlock_, recordsInFile - first);
+        std::min<std::uint64_t>(run << blockShift_, recordsInFile - first);
     if (run_.empty()) run_.resize(std::size_t{runBlocks_} * blockBytes_);
     if (!file_.read(dataStart_ + first * recordLength_, run_.data(), records * recordLength_)) {
-        if (int own = find(block); own >= 0) release(own);
-        return -1;
+        release(block);
+        return nullptr;
     }
     nextInOrder_ = static_cast<std::uint32_t>(block + run);
     // The block asked for is claimed last, so the others cannot evict it.
-    int slot = -1;
+    // Claims move index entries about: only the last one is held on to.
+    SlotIndex::Entry* asked = nullptr;
     for (std::uint64_t i = run; i-- > 0;) {
-        slot = claim(static_cast<std::uint32_t>(block + i));
-        const std::uint64_t from = i * recordsPerBlock_;
+        SlotIndex::Entry& e = claim(static_cast<std::uint32_t>(block + i));
+        const std::uint64_t from = i << blockShift_;
         const auto count =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(recordsPerBlock_, records - from));
-        std::memcpy(bytes(slot), run_.data() + from * recordLength_, count * recordLength_);
-        slots_[static_cast<std::size_t>(slot)].records = count;
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(recordsPerBlock_, records - from));
+        std::memcpy(bytes(e.slot), run_.data() + from * recordLength_, count * recordLength_);
+        e.records = count;
+        asked = &e;
     }
-    return slot;
+    return asked;
 }
+
+// --- Public calls -------------------------------------------------------------
 
 const char* RecordBlockCache::record(std::uint32_t recno, std::uint32_t recordsInFile) {
     if (recno < 1 || recno > recordsInFile) return nullptr;
-    const std::uint32_t block = (recno - 1) / recordsPerBlock_;
-    const std::uint32_t index = (recno - 1) % recordsPerBlock_;
-    int slot = lastSlot_ >= 0 && block == lastBlock_ ? lastSlot_ : find(block);
-    if (slot < 0 || index >= slots_[static_cast<std::size_t>(slot)].records)
-        slot = load(block, recordsInFile);
-    if (slot < 0) return nullptr;
-    slots_[static_cast<std::size_t>(slot)].referenced = true;
-    lastBlock_ = block;
-    lastSlot_ = slot;
-    return bytes(slot) + index * recordLength_;
+    const std::uint32_t block = (recno - 1) >> blockShift_;
+    const std::uint32_t at = (recno - 1) & (recordsPerBlock_ - 1);
+    if (lastSlot_ == SlotIndex::kEmpty || block != lastBlock_ || at >= lastRecords_) {
+        SlotIndex::Entry* e = index_.find(block);
+        if (e == nullptr || at >= e->records) e = load(block, recordsInFile);
+        if (e == nullptr) return nullptr;
+        lastBlock_ = block;
+        lastSlot_ = e->slot;
+        lastRecords_ = e->records;
+    }
+    setReferenced(lastSlot_, true);
+    return bytes(lastSlot_) + at * recordLength_;
 }
 
 void RecordBlockCache::update(std::uint32_t recno, const char* record) {
-    const int slot = find((recno - 1) / recordsPerBlock_);
-    if (slot < 0) return;
-    const std::uint32_t index = (recno - 1) % recordsPerBlock_;
-    if (index < slots_[static_cast<std::size_t>(slot)].records)
-        std::memcpy(bytes(slot) + index * recordLength_, record, recordLength_);
+    const SlotIndex::Entry* e = index_.find((recno - 1) >> blockShift_);
+    const std::uint32_t at = (recno - 1) & (recordsPerBlock_ - 1);
+    if (e != nullptr && at < e->records)
+        std::memcpy(bytes(e->slot) + at * recordLength_, record, recordLength_);
 }
 
 void RecordBlockCache::forget(std::uint32_t recno) {
-    const int slot = find((recno - 1) / recordsPerBlock_);
-    if (slot >= 0) release(slot);
+    release((recno - 1) >> blockShift_);
 }
 
 void RecordBlockCache::clear() {
-    byBlock_.clear();
-    slots_.clear();
+    index_.clear();
+    slotBlock_.clear();
+    referenced_.clear();
     free_.clear();
     arena_.clear();
     hand_ = 0;
-    lastSlot_ = -1;
+    lastSlot_ = SlotIndex::kEmpty;
     nextInOrder_ = 0;
 }
 

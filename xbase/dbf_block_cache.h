@@ -1,9 +1,11 @@
 // A bounded read cache of DBF record blocks: records are read from the file a
-// small block of neighbours at a time (about 512 bytes) and kept in one
-// arena of slots, evicted by CLOCK. A miss just after the previous read
-// reads a longer run at once, so walks in record order cost one read per run
-// while scattered reads (walks in index order) read little more than the
-// record they need, and a hit costs a table lookup, not a list splice.
+// small block of neighbours at a time (a power of two of them, up to 1 KB)
+// and kept in one arena of slots, evicted by CLOCK. A miss just after the
+// previous read reads a longer run at once, so walks in record order cost one
+// read per run while scattered reads (walks in index order) read little more
+// than the record they need. A hit touches the block index and the record's
+// bytes and nothing else: a scattered walk over records the cache holds
+// costs two memory lines per record, not a list splice.
 #pragma once
 
 #include <cstdint>
@@ -32,56 +34,60 @@ class RecordBlockCache {
     void clear();
 
   private:
-    struct Slot {
-        std::uint32_t block = 0;
-        std::uint32_t records = 0;  // how many of the block's records were read; 0: free
-        bool referenced = false;
-    };
-    // Block number to slot: open addressing with linear probing, kept at most
-    // half full; erase shifts the entries after a hole back, so no tombstones.
+    // Block number to slot and the count of the block's records read:
+    // open addressing with linear probing, kept at most half full; erase
+    // shifts the entries after a hole back, so no tombstones.
     class SlotIndex {
       public:
-        int find(std::uint32_t block) const;
-        void insert(std::uint32_t block, int slot);  // block must not be present
+        static constexpr std::uint16_t kEmpty = 0xFFFF;
+        struct Entry {
+            std::uint32_t block = 0;
+            std::uint16_t slot = kEmpty;
+            std::uint16_t records = 0;
+        };
+        Entry* find(std::uint32_t block);
+        Entry& insert(std::uint32_t block, std::uint16_t slot);  // block must not be present
         void erase(std::uint32_t block);
         void clear();
 
       private:
-        struct Entry {
-            std::uint32_t block = 0;
-            int slot = -1;  // -1: empty
-        };
         std::size_t home(std::uint32_t block) const;
         void grow();
         std::vector<Entry> entries_;
         std::size_t used_ = 0;
         int shift_ = 64;
     };
-    // The slot holding block, or -1.
-    int find(std::uint32_t block) const;
-    // Reads block (and, when reads run in order, the blocks after it);
-    // the slot of block, or -1 on a read error.
-    int load(std::uint32_t block, std::uint32_t recordsInFile);
-    // A slot for block: its own, a free one, or one evicted by CLOCK.
-    int claim(std::uint32_t block);
-    void release(int slot);
-    char* bytes(int slot) { return arena_.data() + static_cast<std::size_t>(slot) * blockBytes_; }
+
+    // Reads block (and, when reads run in order, the blocks after it); the
+    // entry of block, or nullptr on a read error.
+    SlotIndex::Entry* load(std::uint32_t block, std::uint32_t recordsInFile);
+    // The entry of block with a slot: its own, a free one, or one evicted by
+    // CLOCK. Its record count is 0 when the slot is new to the block.
+    SlotIndex::Entry& claim(std::uint32_t block);
+    void release(std::uint32_t block);
+    void setReferenced(std::uint16_t slot, bool on);
+    bool referenced(std::size_t slot) const { return (referenced_[slot / 64] >> (slot % 64)) & 1; }
+    char* bytes(std::uint16_t slot) { return arena_.data() + std::size_t{slot} * blockBytes_; }
 
     File& file_;
     std::uint64_t dataStart_;
     std::size_t recordLength_;
+    int blockShift_;  // records per block = 1 << blockShift_
     std::uint32_t recordsPerBlock_;
     std::size_t blockBytes_;
-    std::uint32_t runBlocks_;  // blocks read at once by a walk in record order
+    std::uint32_t runBlocks_;  // blocks read at once by an ascending walk
     std::size_t maxSlots_;
-    std::vector<char> arena_;  // slots_.size() blocks, grown up to maxSlots_
-    std::vector<Slot> slots_;
-    std::vector<int> free_;  // released slots
-    SlotIndex byBlock_;
+    std::vector<char> arena_;                // one block per slot, grown up to maxSlots_
+    std::vector<std::uint32_t> slotBlock_;   // the block each slot in use holds
+    std::vector<std::uint64_t> referenced_;  // CLOCK bits, one per slot
+    std::vector<std::uint16_t> free_;        // released slots
+    SlotIndex index_;
     std::size_t hand_ = 0;           // CLOCK position
     std::uint32_t nextInOrder_ = 0;  // the block after the last one read
-    std::uint32_t lastBlock_ = 0;    // the block of the last hit, and its slot (-1: none)
-    int lastSlot_ = -1;
+    // The last block found: the fast path of a walk that stays in one block.
+    std::uint32_t lastBlock_ = 0;
+    std::uint16_t lastSlot_ = SlotIndex::kEmpty;
+    std::uint16_t lastRecords_ = 0;
     std::vector<char> run_;  // scratch for a read of runBlocks_ blocks
 };
 

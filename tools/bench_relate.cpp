@@ -26,6 +26,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -233,19 +234,38 @@ struct Summary {
     long records = 0;
 };
 
-template <typename Run>
-Summary measure(int runs, Run run) {
-    std::vector<double> times;
+Summary summarize(std::vector<double> times, long records) {
+    std::sort(times.begin(), times.end());
     Summary s;
+    s.median = times[times.size() / 2];
+    s.p90 = times[std::min(times.size() - 1, times.size() * 9 / 10)];
+    s.records = records;
+    return s;
+}
+
+// Runs run `runs` times and, when other is given, other after each run, so
+// that both meet the same moments of a shared machine; ratio is the median
+// of run's time over other's, run by run.
+template <typename Run>
+Summary measure(int runs, Run run, const std::function<Result()>& other = {},
+                Summary* otherSummary = nullptr, double* ratio = nullptr) {
+    std::vector<double> times, otherTimes, ratios;
+    long records = 0, otherRecords = 0;
     for (int i = 0; i < runs; ++i) {
         const Result r = run();
         times.push_back(r.seconds);
-        s.records = r.records;
+        records = r.records;
+        if (!other) continue;
+        const Result o = other();
+        otherTimes.push_back(o.seconds);
+        otherRecords = o.records;
+        ratios.push_back(r.seconds / o.seconds);
     }
-    std::sort(times.begin(), times.end());
-    s.median = times[times.size() / 2];
-    s.p90 = times[std::min(times.size() - 1, times.size() * 9 / 10)];
-    return s;
+    if (other) {
+        *otherSummary = summarize(otherTimes, otherRecords);
+        *ratio = summarize(ratios, 0).median;
+    }
+    return summarize(times, records);
 }
 
 long statusKb(const char* field) {
@@ -351,6 +371,21 @@ int main(int argc, char** argv) {
     auto data = xbase::Data4::open(code, dir + "/Keys.dbf", error);
     if (!data) return 1;
 
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_open_v2((dir + "/keys.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v2(db,
+                           "SELECT items FROM keys WHERE key = ?1 OR key = ?2 OR key = ?3 "
+                           "ORDER BY items",
+                           -1, &stmt, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        return 1;
+    }
+    runSqlite(stmt, words);  // warm-up
+    Summary sqlite;
+    double ratio = 0;
+
     const std::string three = searchTerm(words[0] + " ") + " .OR. " + searchTerm(words[1] + " ") +
                               " .OR. " + searchTerm(words[2] + " ");
     struct Case {
@@ -382,7 +417,12 @@ int main(int argc, char** argv) {
         xbase::relate4freeVB(probe, 0);
         runSearch(*data, c.query, c.documents);  // warm-up
         const std::uint64_t readsBefore = counting.indexReads + counting.tableReads;
-        const Summary s = measure(runs, [&] { return runSearch(*data, c.query, c.documents); });
+        // The three words run turn about with SQLite's equivalent query.
+        const bool paired = &c == &cases[0];
+        const Summary s = measure(
+            runs, [&] { return runSearch(*data, c.query, c.documents); },
+            paired ? std::function<Result()>([&] { return runSqlite(stmt, words); }) : nullptr,
+            &sqlite, &ratio);
         const double warmReads =
             static_cast<double>(counting.indexReads + counting.tableReads - readsBefore) / runs;
         static const char* const names[] = {"empty", "merge", "walk", "race", "collect"};
@@ -391,21 +431,11 @@ int main(int argc, char** argv) {
                     names[strategy]);
     }
 
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_open_v2((dir + "/keys.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-            SQLITE_OK ||
-        sqlite3_prepare_v2(db,
-                           "SELECT items FROM keys WHERE key = ?1 OR key = ?2 OR key = ?3 "
-                           "ORDER BY items",
-                           -1, &stmt, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        return 1;
+    if (only <= 0) {
+        std::printf("%-30s %10.3f %10.3f %9ld\n", "SQLite, 3 whole words", sqlite.median * 1e3,
+                    sqlite.p90 * 1e3, sqlite.records);
+        std::printf("3 whole words: ours / SQLite, median of run-by-run ratios: %.2f\n", ratio);
     }
-    runSqlite(stmt, words);  // warm-up
-    const Summary s = measure(runs, [&] { return runSqlite(stmt, words); });
-    std::printf("%-30s %10.3f %10.3f %9ld\n", "SQLite, 3 whole words", s.median * 1e3, s.p90 * 1e3,
-                s.records);
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     xbase::setFileSystem(nullptr);

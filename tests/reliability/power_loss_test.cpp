@@ -113,8 +113,7 @@ TEST_F(PowerLoss, WhileStoringAndDeletingDocuments) {
     trials(60, false);
 }
 
-// Off until a pack cut short by a power loss is made sound; see the open reliability work.
-TEST_F(PowerLoss, DISABLED_WhilePacking) {
+TEST_F(PowerLoss, WhilePacking) {
     trials(30, true);
 }
 

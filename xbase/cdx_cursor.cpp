@@ -39,6 +39,17 @@ struct CdxCursor::Impl {
         return settle(e, found);
     }
 
+    // Fills target from prefix as seekGE reads it; the record number to seek with.
+    std::uint64_t setTarget(std::string_view prefix) {
+        const auto length = static_cast<std::size_t>(tag.tree.keyLength());
+        const std::size_t n = std::min(prefix.size(), length);
+        std::memcpy(target, prefix.data(), n);
+        std::memset(target + n, 0, length - n);
+        // A prefix longer than the key: keys equal to its first bytes are
+        // shorter, so smaller; the search starts after all of them.
+        return prefix.size() > length ? std::uint64_t{1} << 32 : 0;
+    }
+
     bool move(int dir) {
         if (!valid) return false;
         bool found = false;
@@ -73,6 +84,8 @@ struct CdxCursor::Impl {
 
 CdxCursor::CdxCursor(CdxTag& tag) : impl_(std::make_unique<Impl>(*tag.impl_)) {}
 
+CdxCursor::CdxCursor(const CdxCursor& other) : impl_(std::make_unique<Impl>(*other.impl_)) {}
+
 CdxCursor::~CdxCursor() = default;
 
 bool CdxCursor::first() {
@@ -96,13 +109,29 @@ bool CdxCursor::prev() {
 }
 
 bool CdxCursor::seekGE(std::string_view prefix) {
-    const auto length = static_cast<std::size_t>(impl_->tag.tree.keyLength());
-    const std::size_t n = std::min(prefix.size(), length);
-    std::memcpy(impl_->target, prefix.data(), n);
-    std::memset(impl_->target + n, 0, length - n);
-    // A prefix longer than the key: keys equal to its first bytes are shorter,
-    // so smaller; the search starts after all of them.
-    return impl_->seek(prefix.size() > length ? std::uint64_t{1} << 32 : 0);
+    return impl_->seek(impl_->setTarget(prefix));
+}
+
+bool CdxCursor::skipTo(std::string_view prefix) {
+    Impl& c = *impl_;
+    const std::uint64_t rec = c.setTarget(prefix);
+    const int length = c.tag.tree.keyLength();
+    if (c.valid && cdx::compareEntry(c.key, c.recno, c.target, rec, length) >= 0) {
+        if (c.tag.changeCount == c.seenChange) return true;  // already there
+        std::memcpy(c.target, c.key, static_cast<std::size_t>(length));
+        return c.seek(c.recno);  // its entry again, or the one after it
+    }
+    // Within the cursor's own leaf, while it is still the tag's truth, a
+    // search of that leaf finds what a descent from the root would.
+    if (c.valid && c.pos.leaf && c.tag.changeCount == c.seenChange) {
+        const cdx::LeafNode& leaf = *c.pos.leaf;
+        const int last = leaf.size() - 1;
+        if (cdx::compareEntry(leaf.key(last), leaf.recno(last), c.target, rec, length) >= 0) {
+            c.pos.index = leaf.lowerBound(c.target, rec);
+            return c.settle(rc::kSuccess, true);
+        }
+    }
+    return c.seek(rec);
 }
 
 bool CdxCursor::seekEntry(std::string_view key, std::uint32_t recno) {

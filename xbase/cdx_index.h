@@ -72,7 +72,8 @@ class CdxCursor {
   public:
     explicit CdxCursor(CdxTag& tag);
     ~CdxCursor();
-    CdxCursor(const CdxCursor&) = delete;
+    // A cursor at the same entry of the same tag.
+    CdxCursor(const CdxCursor& other);
     CdxCursor& operator=(const CdxCursor&) = delete;
 
     bool first();
@@ -81,6 +82,10 @@ class CdxCursor {
     bool prev();  // false (and invalid) before the first entry
     // First entry whose first prefix.size() bytes are >= prefix; false at end.
     bool seekGE(std::string_view prefix);
+    // seekGE for a walk that only moves on: the same entry when that lies at
+    // or after the current one, found without a descent from the root when
+    // it is in the current leaf.
+    bool skipTo(std::string_view prefix);
     // The entry (key, recno), or the first one after it; false at end.
     bool seekEntry(std::string_view key, std::uint32_t recno);
     bool valid() const;

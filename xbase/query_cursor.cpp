@@ -263,38 +263,42 @@ class MergeSource : public CandidateSource {
         return true;
     }
 
-    // The run handed out last moves on only now, so its key stays valid
-    // while the candidate is checked (invariant 2).
+    // The run handed out last (the heap's top) moves on only now, so its key
+    // stays valid while the candidate is checked (invariant 2); then it sinks
+    // to its place, or leaves the heap when it is done.
     const Candidate* next() override {
         if (handedOut_) {
             handedOut_ = false;
-            if (heap_.back()->cursor->next() && heap_.back()->load()) {
-                std::push_heap(heap_.begin(), heap_.end(), later_);
+            if (heap_.front()->cursor->next() && heap_.front()->load()) {
+                sinkTop();
             } else {
+                std::pop_heap(heap_.begin(), heap_.end(), later_);
                 heap_.pop_back();
             }
         }
         if (heap_.empty()) return nullptr;
-        std::pop_heap(heap_.begin(), heap_.end(), later_);
         handedOut_ = true;
-        return &heap_.back()->head;
+        return &heap_.front()->head;
     }
 
   private:
+    // Opens a run at each new group of the range's entries. A scout walks
+    // the range: a run's cursor starts as a copy of it, and the scout reaches
+    // the next group by a few steps (most groups are short) or else by a seek
+    // past the group's prefix.
     bool openRuns(CdxTag& tag, int tagIndex, const KeyRange& range, const TagOrder& order,
                   std::size_t budget) {
+        constexpr int kScoutSteps = 4;
         const auto groupLength = static_cast<std::size_t>(order.groupLength);
-        std::string seekKey = range.lo;
-        while (true) {
-            auto cursor = std::make_unique<CdxCursor>(tag);
-            bool valid = cursor->seekGE(seekKey);
-            while (valid && keyBelow(cursor->key(), range))
-                valid = cursor->next();
-            if (!valid || keyAbove(cursor->key(), range)) return true;
+        CdxCursor scout(tag);
+        bool valid = scout.seekGE(range.lo);
+        while (valid && keyBelow(scout.key(), range))
+            valid = scout.next();
+        while (valid && !keyAbove(scout.key(), range)) {
             if (runs_.size() >= budget) return false;
             auto run = std::make_unique<Run>();
-            run->prefix.assign(cursor->key().substr(0, groupLength));
-            run->cursor = std::move(cursor);
+            run->prefix.assign(scout.key().substr(0, groupLength));
+            run->cursor = std::make_unique<CdxCursor>(scout);
             run->range = &range;
             run->order = &order;
             run->tag = &tag;
@@ -302,9 +306,20 @@ class MergeSource : public CandidateSource {
             run->load();
             heap_.push_back(run.get());
             runs_.push_back(std::move(run));
-            seekKey = runs_.back()->prefix;
-            if (groupLength == 0 || !prefixSuccessor(seekKey)) return true;
+            if (groupLength == 0) return true;  // the whole range is one run
+            const std::string_view prefix = runs_.back()->prefix;
+            int steps = 0;
+            do {
+                valid = scout.next();
+            } while (valid && ++steps < kScoutSteps &&
+                     scout.key().substr(0, groupLength) == prefix);
+            if (valid && scout.key().substr(0, groupLength) == prefix) {
+                std::string past(prefix);
+                if (!prefixSuccessor(past)) return true;
+                valid = scout.skipTo(past);
+            }
         }
+        return true;
     }
 
     // Heap order: the run whose head comes first in delivery order on top.
@@ -312,8 +327,22 @@ class MergeSource : public CandidateSource {
         bool operator()(const Run* a, const Run* b) const { return before(b->head, a->head); }
     };
 
+    // Restores the heap order after the top run's head moved on.
+    void sinkTop() {
+        const std::size_t n = heap_.size();
+        Run* const top = heap_.front();
+        std::size_t at = 0;
+        for (std::size_t child = 1; child < n; child = 2 * at + 1) {
+            if (child + 1 < n && later_(heap_[child], heap_[child + 1])) ++child;
+            if (!later_(top, heap_[child])) break;
+            heap_[at] = heap_[child];
+            at = child;
+        }
+        heap_[at] = top;
+    }
+
     std::vector<std::unique_ptr<Run>> runs_;
-    std::vector<Run*> heap_;  // with handedOut_, the last run is off the heap, not yet moved on
+    std::vector<Run*> heap_;  // with handedOut_, the top run has not yet moved on
     bool handedOut_ = false;
     Later later_;
 };

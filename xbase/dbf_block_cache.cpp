@@ -7,7 +7,10 @@
 //  2. A slot in use holds the first `records` (its index entry's count)
 //     records of its block as the file had them when read, kept in step by
 //     update().
-//  3. lastSlot_, when not kEmpty, holds lastBlock_ with lastRecords_ records.
+//  3. lastSlot_, when not kEmpty, holds lastBlock_ with lastRecords_ records,
+//     at lastBytes_.
+//  4. chunks_ covers every slot below slotBlock_.size(). Chunks are only ever
+//     added (clear() keeps them), so bytes handed out never move.
 #include "xbase/dbf_block_cache.h"
 
 #include <algorithm>
@@ -23,6 +26,10 @@ constexpr std::size_t kRunBytes = 16u << 10;  // bytes read at once by an ascend
 // equal keys list records in ascending order, as a word's entries do.
 constexpr std::uint32_t kAheadBlocks = 8;
 constexpr std::size_t kMaxSlots = 0xFFFE;  // slot numbers fit 16 bits, kEmpty aside
+// Bytes per arena chunk, at most: small enough that a table read a little
+// costs little (and below the size where allocators map fresh pages), large
+// enough that the chunk list stays a few hundred pointers at the bound.
+constexpr std::size_t kChunkBytes = 64u << 10;
 }  // namespace
 
 RecordBlockCache::RecordBlockCache(File& file, std::uint64_t dataStart, int recordLength,
@@ -35,7 +42,10 @@ RecordBlockCache::RecordBlockCache(File& file, std::uint64_t dataStart, int reco
       recordsPerBlock_(std::uint32_t{1} << blockShift_),
       blockBytes_(recordsPerBlock_ * recordLength_),
       runBlocks_(static_cast<std::uint32_t>(std::max<std::size_t>(1, kRunBytes / blockBytes_))),
-      maxSlots_(std::clamp<std::size_t>(maxBytes / blockBytes_, 2 * runBlocks_, kMaxSlots)) {}
+      maxSlots_(std::clamp<std::size_t>(maxBytes / blockBytes_, 2 * runBlocks_, kMaxSlots)),
+      chunkShift_(
+          std::countr_zero(std::bit_floor(std::max<std::size_t>(1, kChunkBytes / blockBytes_)))),
+      chunkMask_((std::size_t{1} << chunkShift_) - 1) {}
 
 // --- SlotIndex -------------------------------------------------------------
 
@@ -120,6 +130,18 @@ void RecordBlockCache::release(std::uint32_t block) {
     if (slot == lastSlot_) lastSlot_ = SlotIndex::kEmpty;
 }
 
+std::uint16_t RecordBlockCache::addSlot() {
+    const std::size_t slot = slotBlock_.size();
+    if ((slot >> chunkShift_) == chunks_.size()) {
+        // The last chunk holds only the slots left below the bound.
+        const std::size_t slots = std::min(chunkMask_ + 1, maxSlots_ - slot);
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(slots * blockBytes_));
+    }
+    slotBlock_.push_back(0);
+    referenced_.resize((slotBlock_.size() + 63) / 64, 0);
+    return static_cast<std::uint16_t>(slot);
+}
+
 RecordBlockCache::SlotIndex::Entry& RecordBlockCache::claim(std::uint32_t block) {
     if (SlotIndex::Entry* own = index_.find(block)) return *own;
     std::uint16_t slot;
@@ -127,11 +149,7 @@ RecordBlockCache::SlotIndex::Entry& RecordBlockCache::claim(std::uint32_t block)
         slot = free_.back();
         free_.pop_back();
     } else if (slotBlock_.size() < maxSlots_) {
-        if (arena_.capacity() == 0) arena_.reserve(maxSlots_ * blockBytes_);
-        slot = static_cast<std::uint16_t>(slotBlock_.size());
-        slotBlock_.push_back(0);
-        referenced_.resize((slotBlock_.size() + 63) / 64, 0);
-        arena_.resize(arena_.size() + blockBytes_);
+        slot = addSlot();
     } else {
         // CLOCK: the first slot not used since the hand last passed it.
         while (referenced(hand_)) {
@@ -191,9 +209,10 @@ const char* RecordBlockCache::record(std::uint32_t recno, std::uint32_t recordsI
         lastBlock_ = block;
         lastSlot_ = e->slot;
         lastRecords_ = e->records;
+        lastBytes_ = bytes(e->slot);
     }
     setReferenced(lastSlot_, true);
-    return bytes(lastSlot_) + at * recordLength_;
+    return lastBytes_ + at * recordLength_;
 }
 
 void RecordBlockCache::update(std::uint32_t recno, const char* record) {
@@ -212,7 +231,6 @@ void RecordBlockCache::clear() {
     slotBlock_.clear();
     referenced_.clear();
     free_.clear();
-    arena_.clear();
     hand_ = 0;
     lastSlot_ = SlotIndex::kEmpty;
     nextInOrder_ = 0;

@@ -1,6 +1,9 @@
 // A bounded read cache of DBF record blocks: records are read from the file a
 // small block of neighbours at a time (a power of two of them, up to 1 KB)
-// and kept in one arena of slots, evicted by CLOCK. A miss just after the
+// and kept in slots, evicted by CLOCK. The slots live in fixed chunks of
+// about 64 KB allocated as the cache fills, never moved or freed before the
+// cache: memory grows with use (a small table costs one chunk, not the whole
+// bound) and a record's bytes stay where they are while other blocks load. A miss just after the
 // previous read reads a longer run at once, so walks in record order cost one
 // read per run while scattered reads (walks in index order) read little more
 // than the record they need. A hit touches the block index and the record's
@@ -9,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "xbase/file_io.h"
@@ -25,7 +29,8 @@ class RecordBlockCache {
     RecordBlockCache& operator=(const RecordBlockCache&) = delete;
 
     // The bytes of record recno (1 .. recordsInFile) in the cache; nullptr on
-    // a read error. Valid until the next call of a non-const member.
+    // a read error. They hold the record until its block is evicted, forgotten
+    // or cleared, and stay readable memory as long as the cache lives.
     const char* record(std::uint32_t recno, std::uint32_t recordsInFile);
     // Keeps a cached copy of recno in step with a write of the record.
     void update(std::uint32_t recno, const char* record);
@@ -67,7 +72,11 @@ class RecordBlockCache {
     void release(std::uint32_t block);
     void setReferenced(std::uint16_t slot, bool on);
     bool referenced(std::size_t slot) const { return (referenced_[slot / 64] >> (slot % 64)) & 1; }
-    char* bytes(std::uint16_t slot) { return arena_.data() + std::size_t{slot} * blockBytes_; }
+    char* bytes(std::uint16_t slot) {
+        return chunks_[slot >> chunkShift_].get() + (slot & chunkMask_) * blockBytes_;
+    }
+    // A new slot at the end, with a chunk for it when it starts one.
+    std::uint16_t addSlot();
 
     File& file_;
     std::uint64_t dataStart_;
@@ -77,10 +86,12 @@ class RecordBlockCache {
     std::size_t blockBytes_;
     std::uint32_t runBlocks_;  // blocks read at once by an ascending walk
     std::size_t maxSlots_;
-    std::vector<char> arena_;                // one block per slot, grown up to maxSlots_
-    std::vector<std::uint32_t> slotBlock_;   // the block each slot in use holds
-    std::vector<std::uint64_t> referenced_;  // CLOCK bits, one per slot
-    std::vector<std::uint16_t> free_;        // released slots
+    int chunkShift_;                               // slots per chunk = 1 << chunkShift_
+    std::size_t chunkMask_;                        // slot within its chunk = slot & chunkMask_
+    std::vector<std::unique_ptr<char[]>> chunks_;  // the slots' bytes, never moved
+    std::vector<std::uint32_t> slotBlock_;         // the block each slot in use holds
+    std::vector<std::uint64_t> referenced_;        // CLOCK bits, one per slot
+    std::vector<std::uint16_t> free_;              // released slots
     SlotIndex index_;
     std::size_t hand_ = 0;           // CLOCK position
     std::uint32_t nextInOrder_ = 0;  // the block after the last one read
@@ -88,7 +99,8 @@ class RecordBlockCache {
     std::uint32_t lastBlock_ = 0;
     std::uint16_t lastSlot_ = SlotIndex::kEmpty;
     std::uint16_t lastRecords_ = 0;
-    std::vector<char> run_;  // scratch for a read of runBlocks_ blocks
+    const char* lastBytes_ = nullptr;  // bytes(lastSlot_)
+    std::vector<char> run_;            // scratch for a read of runBlocks_ blocks
 };
 
 }  // namespace xbase

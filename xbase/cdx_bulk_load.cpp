@@ -12,7 +12,6 @@ namespace xbase::cdx {
 namespace {
 
 constexpr int kLeafFill = kLeafSpace * 92 / 100;
-constexpr std::size_t kCheckpointPages = 1024;
 
 // The last entry and page of each node of one level.
 struct Level {
@@ -33,7 +32,7 @@ struct Level {
     }
 };
 
-short buildLeaves(Tree& tree, const Entries& sorted, Level& leaves,
+short buildLeaves(Tree& tree, RebuildSort& sorted, Level& leaves,
                   const std::function<short()>& checkpoint) {
     PageCache& cache = tree.cache();
     short error = rc::kSuccess;
@@ -53,8 +52,9 @@ short buildLeaves(Tree& tree, const Entries& sorted, Level& leaves,
         }
         prev = off;
     };
-    for (const auto& [key, recno] : sorted) {
-        const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+    const unsigned char* k = nullptr;
+    std::uint32_t recno = 0;
+    while (sorted.next(k, recno)) {
         bool full = node.size() > 0 && node.usedBytes() >= kLeafFill;
         if (!full) {
             node.pushBack(k, recno);
@@ -71,6 +71,7 @@ short buildLeaves(Tree& tree, const Entries& sorted, Level& leaves,
             if (short e = checkpoint()) return e;
         }
     }
+    if (short e = sorted.error()) return e;
     close(kNone);
     return rc::kSuccess;
 }
@@ -109,16 +110,7 @@ short buildLevel(Tree& tree, const Level& below, Level& above,
 
 }  // namespace
 
-void sortEntries(Entries& entries, bool unique) {
-    std::sort(entries.begin(), entries.end());
-    auto sameEntry = [](const auto& a, const auto& b) { return a == b; };
-    auto sameKey = [](const auto& a, const auto& b) { return a.first == b.first; };
-    auto end = unique ? std::unique(entries.begin(), entries.end(), sameKey)
-                      : std::unique(entries.begin(), entries.end(), sameEntry);
-    entries.erase(end, entries.end());
-}
-
-short bulkLoad(Tree& tree, const Entries& sorted, const std::function<short()>& checkpoint) {
+short bulkLoad(Tree& tree, RebuildSort& sorted, const std::function<short()>& checkpoint) {
     Level level(tree.keyLength());
     if (short e = buildLeaves(tree, sorted, level, checkpoint)) return e;
     while (level.size() > 1) {

@@ -4,7 +4,9 @@
 // (expressions, types, records) is the table's business.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,8 +52,19 @@ class CdxTag {
     // file gives rc::kWrite, a key of the wrong length rc::kParameter.
     short insert(std::string_view key, std::uint32_t recno);
     short remove(std::string_view key, std::uint32_t recno);
-    // Replaces the whole tree with these entries (any order), built bottom-up.
-    short rebuild(std::vector<std::pair<std::string, std::uint32_t>> entries);
+    // Takes one entry of a rebuild: key is keyLength() bytes; 0, or an error
+    // that the feed passes back to end the rebuild.
+    using EntrySink = std::function<short(std::string_view key, std::uint32_t recno)>;
+    static constexpr std::size_t kSortBudget = 16u << 20;
+    // Replaces the whole tree, built bottom-up, with the entries feed passes to
+    // its sink in any order. Up to sortBudget bytes of entries are sorted in
+    // memory; beyond that in runs spilled to a temporary file beside the index
+    // ("<index>.sort"), removed however the rebuild ends. When feed, a spill
+    // or the load fails, its error is returned, the file is marked mid-flush
+    // so that the next open rebuilds it, and this handle changes it no more
+    // (rc::kWrite).
+    short rebuild(const std::function<short(const EntrySink&)>& feed,
+                  std::size_t sortBudget = kSortBudget);
 
     // Bumped by every insert, remove and rebuild that changes the tag, by
     // setFiller() and when refreshIfChanged() drops pages another process

@@ -4,6 +4,30 @@
 #include "xbase/return_codes.h"
 
 namespace xbase {
+namespace {
+
+// Puts the old tree's pages on the free chain and loads the new one.
+short replaceTree(cdx::Tree& tree, cdx::FileState& file, cdx::RebuildSort& sorted) {
+    // The old pages go back on the free chain only when the file is trusted
+    // and the old tree walks cleanly; a damaged tree's pages are left alone.
+    // Each release dirties a page: write them out as the loader does.
+    if (file.freeList.reuses()) {
+        std::vector<std::uint32_t> pages;
+        if (tree.collectPages(pages) == rc::kSuccess) {
+            for (std::size_t i = 0; i < pages.size(); ++i) {
+                file.freeList.release(pages[i]);
+                if ((i + 1) % cdx::kCheckpointPages == 0) {
+                    if (short e = file.afterChange()) return e;
+                }
+            }
+        }
+    }
+    short error = cdx::bulkLoad(tree, sorted, [&file] { return file.afterChange(); });
+    short after = file.afterChange();
+    return error ? error : after;
+}
+
+}  // namespace
 
 CdxTag::~CdxTag() = default;
 
@@ -68,26 +92,31 @@ short CdxTag::remove(std::string_view key, std::uint32_t recno) {
     return error ? error : after;
 }
 
-short CdxTag::rebuild(std::vector<std::pair<std::string, std::uint32_t>> entries) {
+short CdxTag::rebuild(const std::function<short(const EntrySink&)>& feed, std::size_t sortBudget) {
     cdx::FileState& file = impl_->file;
     if (!file.writable) return rc::kWrite;
-    for (const auto& entry : entries) {
-        if (entry.first.size() != static_cast<std::size_t>(keyLength())) return rc::kParameter;
+    const auto length = static_cast<std::size_t>(keyLength());
+    cdx::RebuildSort sorted(keyLength(), impl_->unique, file.file->path() + ".sort", sortBudget);
+    short error = feed([&](std::string_view key, std::uint32_t recno) {
+        if (key.size() != length) return rc::kParameter;
+        return sorted.add(reinterpret_cast<const unsigned char*>(key.data()), recno);
+    });
+    if (error == rc::kSuccess) error = sorted.finish();
+    if (error == rc::kSuccess) {
+        ++impl_->changeCount;
+        error = replaceTree(impl_->tree, file, sorted);
     }
-    cdx::sortEntries(entries, impl_->unique);
-    // The old pages go back on the free chain only when the file is trusted
-    // and the old tree walks cleanly; a damaged tree's pages are left alone.
-    if (file.freeList.reuses()) {
-        std::vector<std::uint32_t> pages;
-        if (impl_->tree.collectPages(pages) == rc::kSuccess) {
-            for (std::uint32_t page : pages)
-                file.freeList.release(page);
-        }
+    if (error != rc::kSuccess) {
+        // The tag no longer describes what its table holds (a half-built
+        // tree, or the old one after the table changed). The file is marked
+        // mid-flush, so the next open rebuilds it, and takes no more writes
+        // from this handle, so no later flush can mark it clean. Should the
+        // marker not get written, the file still holds what it held before
+        // the rebuild began, apart from pages written behind a dirty marker.
+        file.writeMarker(cdx::kMarkerDirty, file.markerCount, false);
+        file.writable = false;
     }
-    ++impl_->changeCount;
-    short error = cdx::bulkLoad(impl_->tree, entries, [&file] { return file.afterChange(); });
-    short after = file.afterChange();
-    return error ? error : after;
+    return error;
 }
 
 }  // namespace xbase

@@ -7,8 +7,6 @@
 // committed (both new files are removed); a lone "<memo>.new" means it
 // committed and the memo file still has to be renamed. Either way the table
 // and memo file that open belong together.
-#include <unordered_set>
-
 #include "xbase/code4.h"
 #include "xbase/data4.h"
 #include "xbase/field_codec.h"
@@ -22,19 +20,19 @@ short Data4::rebuildTags() {
     RecordView view;
     view.bind(dbf_.get(), fpt_.get());
     for (const auto& t : tags_) {
-        std::vector<std::pair<std::string, std::uint32_t>> entries;
-        entries.reserve(count);
-        std::unordered_set<std::string> seen;  // unique tags: the first record of each key
-        for (std::uint32_t r = 1; r <= count; ++r) {
-            short err = dbf_->read(r, record.data());
-            if (err != rc::kSuccess) return err;
-            view.show(record.data(), static_cast<long>(r), nullptr);
-            bool included = false;
-            std::string key = keyOf(*t, view, included);
-            if (!included || (t->tag->unique() && !seen.insert(key).second)) continue;
-            entries.emplace_back(std::move(key), r);
-        }
-        short err = t->tag->rebuild(std::move(entries));
+        // A unique tag keeps the first record of each key: the tag's sort
+        // hands out the lowest record number of each.
+        short err = t->tag->rebuild([&](const CdxTag::EntrySink& add) {
+            for (std::uint32_t r = 1; r <= count; ++r) {
+                short e = dbf_->read(r, record.data());
+                if (e != rc::kSuccess) return e;
+                view.show(record.data(), static_cast<long>(r), nullptr);
+                bool included = false;
+                std::string key = keyOf(*t, view, included);
+                if (included && (e = add(key, r)) != rc::kSuccess) return e;
+            }
+            return rc::kSuccess;
+        });
         if (err != rc::kSuccess) return err;
     }
     cursorPlaced_ = false;

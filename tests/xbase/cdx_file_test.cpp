@@ -306,7 +306,7 @@ TEST(CdxFile, ReadOnlyFilesRefuseChanges) {
     CdxTag* tag = cdx->tag("T");
     EXPECT_EQ(tag->insert(key(1), 9999), rc::kWrite);
     EXPECT_EQ(tag->remove(key(1), 1), rc::kWrite);
-    EXPECT_EQ(tag->rebuild({}), rc::kWrite);
+    EXPECT_EQ(cdxtest::rebuildFrom(*tag, {}), rc::kWrite);
     EXPECT_EQ(cdx->addTag(spec("U", 4), error), nullptr);
     EXPECT_EQ(countForward(*tag), 30u);
 }

@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/xbase/table_test_util.h"
+#include "xbase/cdx_index.h"
 
 namespace cdxtest {
 
@@ -23,6 +26,21 @@ inline std::vector<unsigned char> readFile(const std::string& path) {
 
 inline void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     xbase_test::writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+using EntryList = std::vector<std::pair<std::string, std::uint32_t>>;
+
+// Rebuilds tag from these entries, sorting them within budget bytes.
+inline short rebuildFrom(xbase::CdxTag& tag, const EntryList& entries,
+                         std::size_t budget = xbase::CdxTag::kSortBudget) {
+    return tag.rebuild(
+        [&](const xbase::CdxTag::EntrySink& add) {
+            for (const auto& [key, recno] : entries) {
+                if (short e = add(key, recno)) return e;
+            }
+            return short{0};
+        },
+        budget);
 }
 
 struct Entry {

@@ -169,24 +169,24 @@ TEST(CdxTree, RebuildOfRandomEntriesEqualsIncrementalAndReusesPages) {
     }
     std::vector<Entry> incremental = walkForward(*tag);
     entries.push_back(entries.front());  // a repeated pair is kept once
-    ASSERT_EQ(tag->rebuild(entries), 0);
+    ASSERT_EQ(cdxtest::rebuildFrom(*tag, entries), 0);
     EXPECT_EQ(walkForward(*tag), incremental);
     ASSERT_EQ(cdx->flush(20000, false), 0);
     const auto sizeAfterFirst = cdxtest::readFile(path).size();
     for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(tag->rebuild(entries), 0);
+        ASSERT_EQ(cdxtest::rebuildFrom(*tag, entries), 0);
     ASSERT_EQ(cdx->flush(20000, false), 0);
     // Also in a later session of a cleanly flushed file.
     cdx = CdxFile::open(path, xbase::OpenMode::ReadWrite, error);
     ASSERT_TRUE(cdx);
     tag = cdx->tag("C");
-    ASSERT_EQ(tag->rebuild(entries), 0);
+    ASSERT_EQ(cdxtest::rebuildFrom(*tag, entries), 0);
     ASSERT_EQ(cdx->flush(20000, false), 0);
     // The old trees' pages went back on the free chain and were used again.
     EXPECT_LE(cdxtest::readFile(path).size(), sizeAfterFirst + 4 * 512);
     Oracle oracle(incremental.begin(), incremental.end());
     checkFile(path, oracle, ' ');
-    ASSERT_EQ(tag->rebuild({}), 0);
+    ASSERT_EQ(cdxtest::rebuildFrom(*tag, {}), 0);
     EXPECT_TRUE(walkForward(*tag).empty());
 }
 
@@ -217,7 +217,8 @@ TEST(CdxTree, CursorKeepsItsPlaceWhileTheTagChanges) {
     ASSERT_TRUE(c.prev());
     EXPECT_EQ(c.recNo(), 1499u);
     // A rebuild under it.
-    ASSERT_EQ(tag->rebuild({{xbase::numericKey(1), 1}, {xbase::numericKey(2000), 2}}), 0);
+    ASSERT_EQ(cdxtest::rebuildFrom(*tag, {{xbase::numericKey(1), 1}, {xbase::numericKey(2000), 2}}),
+              0);
     ASSERT_TRUE(c.next());
     EXPECT_EQ(c.recNo(), 2u);
     EXPECT_FALSE(c.next());

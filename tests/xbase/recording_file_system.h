@@ -1,6 +1,7 @@
 // A file system for the engine's fault tests: it passes every call to the
-// real one, logs writes and syncs, and fails every write, sync, truncation
-// and rename once its write budget is spent.
+// real one, logs writes, syncs and the paths it creates, fails every write,
+// sync, truncation and rename once its write budget is spent, and fails the
+// reads of files whose path holds a given part once their read budget is.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,7 @@ class RecordingFileSystem final : public xbase::FileSystem {
         return wrap(real_.open(path, mode));
     }
     std::unique_ptr<xbase::File> create(const std::string& path) override {
+        created.push_back(path);
         return wrap(real_.create(path));
     }
     bool exists(const std::string& path) override { return real_.exists(path); }
@@ -35,9 +37,16 @@ class RecordingFileSystem final : public xbase::FileSystem {
     }
 
     bool failing() const { return writesLeft == 0; }
+    bool readFails(const std::string& path) {
+        if (failReadsOf.empty() || path.find(failReadsOf) == std::string::npos) return false;
+        return readsLeft-- <= 0;
+    }
 
     std::vector<Op> ops;
-    int writesLeft = -1;  // writes that still succeed; -1: no limit
+    std::vector<std::string> created;
+    int writesLeft = -1;      // writes that still succeed; -1: no limit
+    std::string failReadsOf;  // empty: no read fails
+    int readsLeft = 0;        // reads of those files that still succeed
 
   private:
     class Wrapped final : public xbase::File {
@@ -47,10 +56,10 @@ class RecordingFileSystem final : public xbase::FileSystem {
             path_ = inner_->path();
         }
         bool read(std::uint64_t off, void* buf, std::size_t n) override {
-            return inner_->read(off, buf, n);
+            return !fs_.readFails(path_) && inner_->read(off, buf, n);
         }
         long long readSome(std::uint64_t off, void* buf, std::size_t n) override {
-            return inner_->readSome(off, buf, n);
+            return fs_.readFails(path_) ? -1 : inner_->readSome(off, buf, n);
         }
         bool write(std::uint64_t off, const void* buf, std::size_t n) override {
             if (fs_.failing()) return false;

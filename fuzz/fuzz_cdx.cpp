@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     xbase::Code4* code = xbase::d4init_v();
     xbase::code4errOff(code, 1);
     if (xbase::Data4* keys = xbase::d4open(code, "Keys.dbf")) {
-        fuzzing::walk_table(keys);
+        fuzzing::walk_tags(keys);
         for (int i = 0; i < 3; ++i) {
             xbase::d4appendStartVB(keys, 0);
             xbase::f4assignNVB(xbase::d4field(keys, "KEYS"), "omega", 5);

@@ -2,6 +2,7 @@
 #include "fuzz/sample_store.h"
 
 #include <string>
+#include <vector>
 
 #include "fuzz/memory_file_system.h"
 #include "xbase/d4.h"
@@ -81,33 +82,59 @@ void put_sample_store(bool large) {
         fs.put(name, bytes);
 }
 
-void walk_table(xbase::Data4* table) {
-    const long count = xbase::d4recCountDo(table);
-    // Touches every byte the engine hands out, so the sanitizers see a
-    // length that runs past its buffer.
-    auto readRecord = [table] {
-        const xbase::RecordSource& record = table->recordSource();
+namespace {
+
+// Reads the current record of a table: touches every byte the engine hands
+// out, so the sanitizers see a length that runs past its buffer. The fields
+// are looked up by name once per walk: a lookup per record and field made the
+// walks of the large store most of a run.
+class RecordReader {
+  public:
+    explicit RecordReader(xbase::Data4* table) : table_(table) {
+        const xbase::RecordSource& source = table->recordSource();
+        for (int i = 0; i < source.fieldCount(); ++i)
+            if (xbase::Field4* field = xbase::d4field(table, source.field(i).name.c_str()))
+                fields_.push_back(field);
+    }
+
+    void operator()() const {
         unsigned sum = 0;
-        for (int i = 0; i < record.fieldCount(); ++i) {
-            xbase::Field4* field = xbase::d4field(table, record.field(i).name.c_str());
-            if (field == nullptr) continue;
+        for (xbase::Field4* field : fields_) {
             const char* bytes = xbase::f4ptr(field);
-            for (long b = 0; b < xbase::f4len_v(field); ++b)
+            const long length = xbase::f4len_v(field);
+            for (long b = 0; b < length; ++b)
                 sum += static_cast<unsigned char>(bytes[b]);
             const char* memo = xbase::f4memoPtr(field);
-            for (long b = 0; b < xbase::f4memoLenVB(field); ++b)
+            const long memoLength = xbase::f4memoLenVB(field);
+            for (long b = 0; b < memoLength; ++b)
                 sum += static_cast<unsigned char>(memo[b]);
             sum += static_cast<unsigned>(xbase::f4long(field));
         }
-        sum += static_cast<unsigned>(xbase::d4deleted(table));
+        sum += static_cast<unsigned>(xbase::d4deleted(table_));
         volatile unsigned keep = sum;
         (void)keep;
-    };
+    }
+
+  private:
+    xbase::Data4* table_;
+    std::vector<xbase::Field4*> fields_;
+};
+
+}  // namespace
+
+void walk_table(xbase::Data4* table) {
+    const long count = xbase::d4recCountDo(table);
+    const RecordReader readRecord(table);
     xbase::d4tagSelect(table, nullptr);
     for (short rc = xbase::d4top(table); rc == 0; rc = xbase::d4skip(table, 1))
         readRecord();
     for (short rc = xbase::d4bottom(table); rc == 0 && count < 5000; rc = xbase::d4skip(table, -1))
         readRecord();
+    walk_tags(table);
+}
+
+void walk_tags(xbase::Data4* table) {
+    const RecordReader readRecord(table);
     for (const xbase::Data4::TagRef& ref : table->tagRefs()) {
         xbase::Tag4* tag = xbase::d4tag(table, ref.tag->name().c_str());
         xbase::d4tagSelect(table, tag);

@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
     std::cout << "trials " << f.trials << ", runs " << f.runs << ", kills " << f.kills
               << ", documents checked " << f.documentsChecked << ", failures " << f.failures
               << "\n";
+    std::cout << "kills during:";
+    for (const auto& [step, kills] : f.killsDuring)
+        std::cout << " " << step << " " << kills << ";";
+    std::cout << "\n";
     for (const std::string& problem : f.problems)
         std::cout << "  " << problem << "\n";
     return f.failures == 0 ? 0 : 1;

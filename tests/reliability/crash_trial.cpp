@@ -65,6 +65,35 @@ std::map<std::int32_t, JournalDoc> read_journal(const std::string& path) {
     return docs;
 }
 
+std::vector<std::string> journal_lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The step a run was in when it was killed, from its journal: a begin line
+// without its end names it; after any other line the driver was storing a
+// document (Create Index journals only when it has returned), or starting
+// again after a pack.
+std::string step_at_kill(const std::vector<std::string>& lines, std::size_t linesBefore) {
+    if (lines.size() <= linesBefore) return "start-up or first Create Index";
+    switch (lines.back().empty() ? ' ' : lines.back()[0]) {
+        case 'd':
+            return "Delete";
+        case 'u':
+            return "Un-delete";
+        case 'P':
+            return "Pack";
+        case 'p':
+        case 'x':
+            return "restart after a pack";
+        default:
+            return "Create Index";
+    }
+}
+
 // Waits for the child; true when SIGKILL ended it.
 bool reap(pid_t child) {
     int status = 0;
@@ -147,11 +176,16 @@ CrashFigures run_crash_trials(const CrashOptions& options, std::ostream* progres
         for (int run = 0; run < 2 && !failed; ++run) {
             const std::uint32_t seed =
                 options.seed * 1000003u + static_cast<std::uint32_t>(trial * 2 + run);
+            const std::string journal = folder + kJournalName;
+            const std::size_t linesBefore = journal_lines(journal).size();
             pid_t child = start_driver(options.driver, folder, seed);
             std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
             kill(child, SIGKILL);
             ++figures.runs;
-            if (reap(child)) ++figures.kills;
+            if (reap(child)) {
+                ++figures.kills;
+                ++figures.killsDuring[step_at_kill(journal_lines(journal), linesBefore)];
+            }
             std::vector<std::string> problems =
                 check_store_against_journal(folder, figures.documentsChecked);
             if (problems.empty()) continue;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,9 +33,13 @@ struct CrashOptions {
 struct CrashFigures {
     int trials = 0;
     int runs = 0;
-    int kills = 0;                      // runs ended by SIGKILL (the others finished first)
-    int failures = 0;                   // checks that found a problem
-    long documentsChecked = 0;          // finished documents looked up after the kills
+    int kills = 0;              // runs ended by SIGKILL (the others finished first)
+    int failures = 0;           // checks that found a problem
+    long documentsChecked = 0;  // finished documents looked up after the kills
+    // Kills by the step the driver was in, as its journal tells: "start-up or
+    // first Create Index", "Create Index", "Delete", "Un-delete", "Pack" and
+    // "restart after a pack".
+    std::map<std::string, int> killsDuring;
     std::vector<std::string> problems;  // the first problems, with their folders
 };
 

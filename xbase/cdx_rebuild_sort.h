@@ -48,8 +48,6 @@ class RebuildSort {
     // (see error()). key stays valid until the next call.
     bool next(const unsigned char*& key, std::uint32_t& recno);
     short error() const { return error_; }
-    // Runs written to the spill file so far (0: everything sorted in memory).
-    std::size_t runs() const { return runs_.size(); }
 
   private:
     struct SortKey;

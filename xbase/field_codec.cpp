@@ -69,15 +69,49 @@ bool parseNumber(std::string_view text, double& value) {
     return !text.empty() && scanNumber(text, value) == text.size();
 }
 
+namespace {
+
+// The digits of scaled (a whole number below 1e15 in magnitude) with a point
+// before the last decimals of them, as printf's "%.*f" writes scaled / 10^decimals:
+// below 1e15 that quotient rounds back to exactly these digits.
+int formatScaled(double scaled, int decimals, char* buf) {
+    auto digits = static_cast<unsigned long long>(std::fabs(scaled));
+    char reversed[24];
+    int n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits != 0 || n <= decimals);  // at least one digit before the point
+    int out = 0;
+    if (scaled < 0) buf[out++] = '-';
+    while (n > 0) {
+        if (n == decimals) buf[out++] = '.';
+        buf[out++] = reversed[--n];
+    }
+    return out;
+}
+
+}  // namespace
+
 bool formatNumber(double value, int length, int decimals, std::string& out) {
     if (!std::isfinite(value) || length < 1 || length > 20 || decimals < 0) return false;
-    double scale = std::pow(10.0, decimals);
-    double rounded = std::round(value * scale) / scale;  // halves away from zero
-    if (rounded == 0) rounded = 0;                       // no "-0"
+    constexpr int kExactDecimals = 15;
+    static constexpr double kPowers[kExactDecimals + 1] = {
+        1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    double scale = decimals <= kExactDecimals ? kPowers[decimals] : std::pow(10.0, decimals);
+    double scaled = std::round(value * scale);  // halves away from zero
     char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%*.*f", length, decimals, rounded);
+    int n = 0;
+    if (decimals <= kExactDecimals && std::fabs(scaled) < 1e15) {
+        n = formatScaled(scaled == 0 ? 0 : scaled, decimals, buf);  // no "-0"
+    } else {
+        double rounded = scaled / scale;
+        if (rounded == 0) rounded = 0;
+        n = std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
+    }
     if (n < 0 || n > length) return false;
-    out.assign(buf, static_cast<std::size_t>(n));
+    out.assign(static_cast<std::size_t>(length - n), ' ');
+    out.append(buf, static_cast<std::size_t>(n));
     return true;
 }
 

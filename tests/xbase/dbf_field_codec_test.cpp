@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
+
 #include "xbase/return_codes.h"
 
 namespace xbase {
@@ -65,7 +69,29 @@ TEST(DbfFieldCodec, NumberParsingAndMemoBlockNumbers) {
     EXPECT_TRUE(formatNumber(99999, 5, 0, out));
     EXPECT_FALSE(formatNumber(100000, 5, 0, out));
     EXPECT_FALSE(formatNumber(1.0 / 0.0, 10, 0, out));
+    EXPECT_TRUE(formatNumber(-0.004, 6, 2, out));
+    EXPECT_EQ(out, "  0.00");
+    EXPECT_TRUE(formatNumber(-0.5, 3, 0, out));
+    EXPECT_EQ(out, " -1");
 
+    // Whole numbers and short decimals are written without printf; both ways agree.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const int decimals = i % 5 == 4 ? 15 : i % 5;
+        const double magnitude = std::pow(10.0, static_cast<double>(random() % 18));
+        const double value =
+            (static_cast<double>(random() % 2000001) - 1000000.0) / 1e6 * magnitude;
+        const double scale = std::pow(10.0, decimals);
+        const int width = decimals == 15 ? 20 : 12;
+        double rounded = std::round(value * scale) / scale;
+        if (rounded == 0) rounded = 0;
+        char expected[64];
+        const int n = std::snprintf(expected, sizeof expected, "%*.*f", width, decimals, rounded);
+        ASSERT_EQ(formatNumber(value, width, decimals, out), n <= width) << value;
+        if (n <= width) {
+            EXPECT_EQ(out, expected) << value << " with " << decimals;
+        }
+    }
     EXPECT_EQ(memoBlock("        12"), 12);
     EXPECT_EQ(memoBlock("0000000012"), 12);
     EXPECT_EQ(memoBlock("          "), 0);

@@ -10,8 +10,9 @@
 namespace xbase::cdx {
 namespace {
 
-// Rough heap cost of a slot beyond its decoded leaf: the map node and list node.
-constexpr std::size_t kSlotOverhead = 96;
+// Rough heap cost of a slot beyond its decoded leaf: the allocation's own
+// bookkeeping and the slot's entry in the page-number index.
+constexpr std::size_t kSlotOverhead = 32;
 
 }  // namespace
 
@@ -51,9 +52,7 @@ PageCache::Slot& PageCache::create(std::uint32_t off) {
     s.offset = off;
     s.cost = sizeof(Slot) + kSlotOverhead;
     total_ += s.cost;
-    clock_.push_front(&s);
-    s.clockPos = clock_.begin();
-    s.inClock = true;
+    clockPushNewest(s);
     return s;
 }
 
@@ -61,7 +60,7 @@ void PageCache::erase(std::uint32_t off) {
     Slot* s = at(off);
     if (s == nullptr) return;
     total_ -= s->cost;
-    if (s->inClock) clock_.erase(s->clockPos);
+    if (s->inClock) clockRemove(*s);
     constexpr std::size_t kMaxSpare = 64;
     if (spare_.size() < kMaxSpare) {
         s->leaf.reset();
@@ -98,11 +97,24 @@ void PageCache::markDirty(Slot& s) {
     touched_.push_back(s.offset);
     if (s.dirty) return;
     s.dirty = true;
-    if (s.inClock) {
-        clock_.erase(s.clockPos);
-        s.inClock = false;
-    }
+    if (s.inClock) clockRemove(s);
     dirty_.push_back(s.offset);
+}
+
+void PageCache::clockPushNewest(Slot& s) {
+    s.older = clockNewest_;
+    s.newer = nullptr;
+    (clockNewest_ != nullptr ? clockNewest_->newer : clockOldest_) = &s;
+    clockNewest_ = &s;
+    s.inClock = true;
+}
+
+void PageCache::clockRemove(Slot& s) {
+    (s.newer != nullptr ? s.newer->older : clockNewest_) = s.older;
+    (s.older != nullptr ? s.older->newer : clockOldest_) = s.newer;
+    s.newer = nullptr;
+    s.older = nullptr;
+    s.inClock = false;
 }
 
 const unsigned char* PageCache::page(std::uint32_t off, short& error) {
@@ -122,6 +134,7 @@ unsigned char* PageCache::pageForWrite(std::uint32_t off, short& error) {
 }
 
 unsigned char* PageCache::pageOverwrite(std::uint32_t off) {
+    ++layoutVersion_;
     Slot* s = find(off);
     if (s == nullptr) s = &create(off);
     s->bytes.fill(0);
@@ -200,6 +213,7 @@ LeafNode* PageCache::leafForWrite(Slot* slot) {
 }
 
 LeafNode* PageCache::putLeaf(std::uint32_t off, LeafNode node) {
+    ++layoutVersion_;
     Slot* s = find(off);
     if (s == nullptr) s = &create(off);
     s->leaf = std::make_shared<LeafNode>(std::move(node));
@@ -231,7 +245,8 @@ std::uint32_t PageCache::appendPage() {
 short PageCache::writeDirty() {
     std::sort(dirty_.begin(), dirty_.end());
     constexpr std::size_t kMaxRun = 256;  // pages per write call
-    std::vector<unsigned char> run;
+    std::vector<unsigned char>& run = runBuffer_;
+    run.clear();
     std::uint64_t runStart = 0;
     auto writeRun = [&]() {
         bool ok = run.empty() || file_.write(runStart, run.data(), run.size());
@@ -251,9 +266,7 @@ short PageCache::writeDirty() {
     for (std::uint32_t off : dirty_) {
         Slot& s = *at(off);
         s.dirty = false;
-        clock_.push_front(&s);
-        s.clockPos = clock_.begin();
-        s.inClock = true;
+        clockPushNewest(s);
     }
     dirty_.clear();
     return rc::kSuccess;
@@ -270,11 +283,12 @@ void PageCache::trim() {
     }
     touched_.clear();
     // CLOCK: a page looked at since it was last passed gets a second chance.
-    while (total_ > limit_ && !clock_.empty()) {
-        Slot* s = clock_.back();
+    while (total_ > limit_ && clockOldest_ != nullptr) {
+        Slot* s = clockOldest_;
         if (s->referenced) {
             s->referenced = false;
-            clock_.splice(clock_.begin(), clock_, s->clockPos);
+            clockRemove(*s);
+            clockPushNewest(*s);
         } else {
             erase(s->offset);
         }
@@ -282,8 +296,9 @@ void PageCache::trim() {
 }
 
 void PageCache::dropClean() {
-    while (!clock_.empty())
-        erase(clock_.back()->offset);
+    ++layoutVersion_;
+    while (clockOldest_ != nullptr)
+        erase(clockOldest_->offset);
 }
 
 }  // namespace xbase::cdx

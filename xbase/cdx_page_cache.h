@@ -21,7 +21,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <vector>
 
@@ -86,6 +85,11 @@ class PageCache {
     void dropClean();
 
     std::uint64_t pagesRead() const { return pagesRead_; }
+    // Changes whenever a page may have begun to mean something else: a page
+    // overwritten or put anew (allocated, freed, split off) or clean pages
+    // dropped for another process's changes. Facts learnt about the file's
+    // layout (a tree's path to a leaf) hold while it stays the same.
+    std::uint64_t layoutVersion() const { return layoutVersion_; }
 
   private:
     Slot* at(std::uint32_t off) const;
@@ -97,18 +101,25 @@ class PageCache {
     bool decodeLeaf(Slot& s, int keyLength, char filler, short& error);
     void materialize(Slot& s);
     void markDirty(Slot& s);
+    void clockPushNewest(Slot& s);
+    void clockRemove(Slot& s);
     void erase(std::uint32_t off);
 
     File& file_;
     std::size_t limit_;
     std::vector<std::unique_ptr<Slot>> slots_;  // by page number (offset / 512)
     std::vector<std::unique_ptr<Slot>> spare_;  // evicted slots, kept for reuse
-    std::list<Slot*> clock_;                    // clean entries, the next eviction candidate last
+    // Clean entries in a list linked through the slots: newest first, the
+    // next eviction candidate last.
+    Slot* clockNewest_ = nullptr;
+    Slot* clockOldest_ = nullptr;
     std::vector<std::uint32_t> dirty_;
-    std::vector<std::uint32_t> touched_;  // entries whose cost may have changed
+    std::vector<std::uint32_t> touched_;    // entries whose cost may have changed
+    std::vector<unsigned char> runBuffer_;  // writeDirty's pages of one write, kept for reuse
     std::size_t total_ = 0;
     std::uint64_t fileEnd_ = 0;
     std::uint64_t pagesRead_ = 0;
+    std::uint64_t layoutVersion_ = 0;
 };
 
 struct PageCache::Slot {
@@ -119,7 +130,8 @@ struct PageCache::Slot {
     bool dirty = false;
     bool referenced = false;
     bool inClock = false;
-    std::list<Slot*>::iterator clockPos;
+    Slot* newer = nullptr;  // neighbours in the CLOCK list while inClock
+    Slot* older = nullptr;
     std::size_t cost = 0;
 };
 

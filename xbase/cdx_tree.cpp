@@ -38,6 +38,7 @@ short Tree::setRoot(std::uint32_t root) {
     if (header == nullptr) return error;
     putLe32(header + kHdrRoot, root);
     root_ = root;
+    ++shape_;
     return rc::kSuccess;
 }
 
@@ -67,6 +68,36 @@ short Tree::descend(const unsigned char* key, std::uint64_t recno, int edge, Pat
         if (path != nullptr) path[depth] = {off, i};
         off = node.child(i);
     }
+}
+
+bool Tree::hinted(const unsigned char* key, std::uint32_t recno, PathStep* path, int& depth,
+                  LeafAt& at) {
+    if (!hint_.valid || hint_.shape != shape_ || hint_.layout != cache_.layoutVersion())
+        return false;
+    const unsigned char* interior = nullptr;
+    if (readNode(hint_.leaf, at.leaf, interior, at.slot) != rc::kSuccess || at.leaf == nullptr)
+        return false;
+    const LeafNode& leaf = *at.leaf;
+    const int last = leaf.size() - 1;
+    if (last < 0 || compareEntry(leaf.key(0), leaf.recno(0), key, recno, keyLength_) >= 0 ||
+        (leaf.right != kNone &&
+         compareEntry(leaf.key(last), leaf.recno(last), key, recno, keyLength_) < 0))
+        return false;
+    at.offset = hint_.leaf;
+    depth = hint_.depth;
+    std::copy(hint_.path, hint_.path + depth, path);
+    return true;
+}
+
+void Tree::remember(const PathStep* path, int depth, std::uint32_t leaf, bool lastOfLevel) {
+    // Only the last leaf is worth remembering: runs of inserts in key order
+    // end there, while a leaf inside the tree rarely gets the next insert.
+    hint_.valid = lastOfLevel;
+    hint_.shape = shape_;
+    hint_.layout = cache_.layoutVersion();
+    hint_.leaf = leaf;
+    hint_.depth = depth;
+    std::copy(path, path + depth, hint_.path);
 }
 
 short Tree::hop(std::uint32_t off, int dir, const LeafNode* from, int fromIndex, LeafPos& pos,
@@ -178,10 +209,14 @@ short Tree::insert(const unsigned char* key, std::uint32_t recno, bool unique, O
     PathStep path[kMaxDepth];
     int depth = 0;
     LeafAt at;
-    if (short e = descend(key, recno, 0, path, depth, at)) return e;
+    if (!hinted(key, recno, path, depth, at)) {
+        hint_.valid = false;
+        if (short e = descend(key, recno, 0, path, depth, at)) return e;
+    }
     int i = at.leaf->lowerBound(key, recno);
     if (i < at.leaf->size() &&
         compareEntry(at.leaf->key(i), at.leaf->recno(i), key, recno, keyLength_) == 0) {
+        remember(path, depth, at.offset, at.leaf->right == kNone);
         return rc::kSuccess;
     }
     LeafNode* leaf = cache_.leafForWrite(at.slot);
@@ -191,7 +226,13 @@ short Tree::insert(const unsigned char* key, std::uint32_t recno, bool unique, O
     const bool append = atEnd && leaf->right == kNone && leaf->fits();
     leaf->insert(i, key, recno);
     outcome = Outcome::Changed;
-    return settleLeaf(path, depth, at.offset, leaf, append ? leaf->size() - 1 : -1, atEnd);
+    const std::uint64_t shape = shape_;
+    const std::uint64_t layout = cache_.layoutVersion();
+    hint_.valid = false;
+    short error = settleLeaf(path, depth, at.offset, leaf, append ? leaf->size() - 1 : -1, atEnd);
+    if (error == rc::kSuccess && shape == shape_ && layout == cache_.layoutVersion())
+        remember(path, depth, at.offset, leaf->right == kNone);
+    return error;
 }
 
 short Tree::remove(const unsigned char* key, std::uint32_t recno, Outcome& outcome) {
@@ -221,6 +262,7 @@ short Tree::settleLeaf(PathStep* path, int depth, std::uint32_t off, LeafNode* l
     }
     int k = splitAt > 0 ? splitAt : leaf->balancedSplit();
     if (k <= 0) return rc::kIndex;
+    ++shape_;
     short error = rc::kSuccess;
     std::uint32_t newOff = freeList_.allocate(error);
     if (newOff == kNone) return error;
@@ -296,6 +338,7 @@ short Tree::insertChild(PathStep* path, int depth, const EntryCopy& leftLast, st
 }
 
 short Tree::removeNode(PathStep* path, int depth, std::uint32_t off, bool isLeaf) {
+    ++shape_;
     short error = rc::kSuccess;
     std::uint32_t left = kNone;
     std::uint32_t right = kNone;

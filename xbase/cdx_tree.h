@@ -11,6 +11,12 @@
 //  4. Leaves split when their encoded form would pass 488 bytes; a leaf
 //     emptied by a remove is unlinked, released and dropped from its parent
 //     (and so on up); other underfull nodes stay as they are.
+//  5. The path of an insert into the last leaf is kept as a hint while
+//     neither this tree's shape (root, splits, removed nodes, filler) nor the
+//     cache's layout version has changed; an insert whose entry sorts after
+//     the hinted leaf's first entry belongs in that leaf when it is still the
+//     last of its level or the entry does not sort after its last one: a
+//     descent would reach the same leaf along the same path.
 // Reading never trusts the file: offsets are checked, descents are bounded
 // by kMaxDepth, sibling walks must move strictly forward in key order and
 // hop over at most as many empty leaves as the file has pages.
@@ -49,14 +55,20 @@ class Tree {
     // Points the tree and its header at a new root page.
     short setRoot(std::uint32_t root);
     // Takes the root another process wrote into the header.
-    void adoptRoot(std::uint32_t root) { root_ = root; }
+    void adoptRoot(std::uint32_t root) {
+        root_ = root;
+        ++shape_;
+    }
     // Reads the root page: a sound node carrying the root bit, else rc::kIndex.
     // The key order of a root leaf is left unchecked (the filler may not be
     // known yet).
     short checkRoot();
     int keyLength() const { return keyLength_; }
     char filler() const { return filler_; }
-    void setFiller(char filler) { filler_ = filler; }
+    void setFiller(char filler) {
+        filler_ = filler;
+        ++shape_;
+    }
     PageCache& cache() { return cache_; }
     FreeList& freeList() { return freeList_; }
 
@@ -90,6 +102,16 @@ class Tree {
         PageCache::Slot* slot = nullptr;
     };
 
+    // Where the last insert went (invariant 5).
+    struct InsertHint {
+        bool valid = false;
+        std::uint64_t shape = 0;
+        std::uint64_t layout = 0;
+        std::uint32_t leaf = kNone;
+        int depth = 0;
+        PathStep path[kMaxDepth];
+    };
+
     // Reads the node at off: a leaf (leaf set) or a checked interior page.
     short readNode(std::uint32_t off, const LeafNode*& leaf, const unsigned char*& interior,
                    PageCache::Slot*& slot);
@@ -97,6 +119,10 @@ class Tree {
     // child past the end), or with edge set the first (-1) or last (1) child.
     short descend(const unsigned char* key, std::uint64_t recno, int edge, PathStep* path,
                   int& depth, LeafAt& at);
+    // The hinted leaf and its path when (key, recno) belongs there.
+    bool hinted(const unsigned char* key, std::uint32_t recno, PathStep* path, int& depth,
+                LeafAt& at);
+    void remember(const PathStep* path, int depth, std::uint32_t leaf, bool lastOfLevel);
     short hop(std::uint32_t off, int dir, const LeafNode* from, int fromIndex, LeafPos& pos,
               bool& found);
     // After a leaf changed: split it if it no longer fits, else carry a new
@@ -117,6 +143,8 @@ class Tree {
     std::uint32_t root_;
     int keyLength_;
     char filler_;
+    std::uint64_t shape_ = 0;
+    InsertHint hint_;
 };
 
 }  // namespace xbase::cdx

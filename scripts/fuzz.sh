@@ -2,8 +2,12 @@
 # Builds the libFuzzer targets of fuzz/ with clang++ (ASan and UBSan on) in
 # build-fuzz/ and runs each over its corpus in fuzz/corpus/<target>/.
 #
-#   scripts/fuzz.sh [libFuzzer options...]   default: -max_total_time=10 per target
-#   scripts/fuzz.sh -runs=10000000           the long run: ten million executions each
+#   scripts/fuzz.sh [TARGET...] [libFuzzer options...]
+#                                   default: every target, -max_total_time=10 each
+#   scripts/fuzz.sh -runs=10000000  the long run: ten million executions each
+#   scripts/fuzz.sh cdx expr -runs=10000000
+#                                   the long run of two targets (dbf fpt cdx expr
+#                                   search profile text_file)
 #
 # New inputs the fuzzer finds go to build-fuzz/corpus/<target>/, never into
 # the committed corpus; a crash leaves its input in build-fuzz/crashes/.
@@ -21,7 +25,14 @@ if ((${#need[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}"
 fi
 
-targets=(dbf fpt cdx expr search profile text_file)
+all=(dbf fpt cdx expr search profile text_file)
+targets=()
+while (($#)) && [[ $1 != -* ]]; do
+    [[ " ${all[*]} " == *" $1 "* ]] || { echo "fuzz.sh: no target $1 (${all[*]})" >&2; exit 2; }
+    targets+=("$1")
+    shift
+done
+((${#targets[@]})) || targets=("${all[@]}")
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DVELLUMARK_FUZZ=ON -DVELLUMARK_WITH_QT=OFF >/dev/null
 cmake --build build-fuzz --target "${targets[@]/#/fuzz_}" fuzz_write_seeds
@@ -39,5 +50,6 @@ for target in "${targets[@]}"; do
         tail -n 40 "$log"
         exit 1
     fi
-    grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units)' "$log" || true
+    grep -E '^(#[0-9]+[[:space:]]+DONE|stat::(number_of_executed_units|average_exec_per_sec))' \
+        "$log" || true
 done

@@ -5,6 +5,10 @@
 //  1. state_ is Record (recno_ is a record, stored_ is that record as the
 //     table holds it), Eof (recno_ = count + 1, blank buffer) or Appending
 //     (buffer_ is the record begun by appendStart, not yet in the table).
+//     With partial_ (state Record, set by goFromKey) only the fields of
+//     keyFields_ are in buffer_, stored_ and view_ are stale, and changed_
+//     is clear: everything that reads more of the record, or changes it,
+//     calls complete() first.
 //  2. buffer_ differs from stored_ only while changed_ is set; a change is
 //     written (record, memos, keys of every tag) before the table moves off
 //     the record, on unlock, flush and close. A change that cannot be written
@@ -257,7 +261,11 @@ Field4* Data4::field(std::string_view name) {
     return &fieldHandles_[static_cast<std::size_t>(i)];
 }
 
-const char* Data4::fieldPtr(int field) const {
+const char* Data4::fieldPtr(int field) {
+    if (partial_ && std::none_of(keyFields_->begin(), keyFields_->end(),
+                                 [&](const KeyField& k) { return k.field == field; })) {
+        complete();
+    }
     return buffer_.data() + dbf_->fieldOffset(field);
 }
 
@@ -270,6 +278,7 @@ const char* Data4::fieldName(int field) const {
 }
 
 const std::string& Data4::memoText(int field) {
+    complete();
     auto& cached = memoCache_[static_cast<std::size_t>(field)];
     if (!cached) {
         if (dbf_->fields()[static_cast<std::size_t>(field)].type == 'M')

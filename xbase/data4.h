@@ -64,9 +64,21 @@ class Data4 {
 
     // --- What query relations use ---------------------------------------
     // The current record buffer as expressions read it.
-    const RecordSource& recordSource() const { return view_; }
+    const RecordSource& recordSource() {
+        complete();
+        return view_;
+    }
+    // The table's field list, for compiling and planning expressions: reading
+    // the current record through it is not allowed.
+    const RecordSource& recordLayout() const { return view_; }
     // Makes recno current (a number past the last record gives end of file).
     short go(long recno);
+    // Makes recno current from an index entry: the fields the entry's key
+    // holds as stored (keyFields of its tag) are read from the key, and the
+    // record itself only when something else of it is asked for. A walk that
+    // reads only those fields reads no record. 0, or rc::kEof when there is
+    // no such record.
+    short goFromKey(long recno, const std::vector<KeyField>& fields, std::string_view key);
     // Writes a change of the current record (or drops an unfinished append)
     // as a move would, staying where the table is; 0 or the error code.
     short settle() { return leaveRecord(); }
@@ -103,12 +115,15 @@ class Data4 {
     short appendStart();
     short append();
     short setDeleted(bool deleted);
-    bool deleted() const { return buffer_[0] == '*'; }
+    bool deleted() {
+        complete();
+        return buffer_[0] == '*';
+    }
     Field4* field(std::string_view name);
     short assign(int field, std::string_view text);
     // A memo field takes text as its memo; any other field as assign().
     short memoAssign(int field, std::string_view text);
-    const char* fieldPtr(int field) const;
+    const char* fieldPtr(int field);
     int fieldLength(int field) const;
     const char* fieldName(int field) const;
     // Text of a memo field (bytes of any other field); valid until the next move.
@@ -140,6 +155,10 @@ class Data4 {
     // Position helpers (data4_position.cpp).
     short leaveRecord();
     short load(std::uint32_t recno);
+    // Reads the current record in full when goFromKey left it partial.
+    void complete() {
+        if (partial_) load(recno_);
+    }
     void setEof();
     // Re-read what another handle may have changed: the table's record count,
     // the index's pages. Not while this handle holds the structure lock.
@@ -184,6 +203,9 @@ class Data4 {
     std::uint32_t recno_ = 0;
     std::string buffer_;  // the current record as the caller changes it
     std::string stored_;  // the current record as it is in the table
+    // Set by goFromKey: of the current record only keyFields_ are in buffer_.
+    bool partial_ = false;
+    const std::vector<KeyField>* keyFields_ = nullptr;
     std::string blank_;
     bool changed_ = false;
     std::vector<std::optional<std::string>> pendingMemo_;  // assigned, not yet written

@@ -61,6 +61,7 @@ short Data4::load(std::uint32_t recno) {
         return report(err, "Cannot read record " + std::to_string(recno) + " of " + dbfPath_);
     }
     stored_ = buffer_;
+    partial_ = false;
     state_ = State::Record;
     recno_ = recno;
     cursorPlaced_ = false;
@@ -72,6 +73,7 @@ short Data4::load(std::uint32_t recno) {
 void Data4::setEof() {
     std::memcpy(buffer_.data(), blank_.data(), buffer_.size());
     std::memcpy(stored_.data(), blank_.data(), stored_.size());
+    partial_ = false;
     state_ = State::Eof;
     recno_ = dbf_->recordCount() + 1;
     cursorPlaced_ = false;
@@ -99,6 +101,31 @@ short Data4::go(long recno) {
             return rc::kEof;
         }
         return load(static_cast<std::uint32_t>(recno));
+    } catch (...) {
+        return report(rc::kMemory, "Cannot go to a record");
+    }
+}
+
+short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::string_view key) {
+    try {
+        short err = leaveRecord();
+        if (err != rc::kSuccess) return err;
+        if (recno < 1) return report(rc::kParameter, "No record " + std::to_string(recno));
+        if (recno > recCount()) refreshCount();  // another handle may have appended
+        if (recno > recCount()) {
+            setEof();
+            return rc::kEof;
+        }
+        for (const KeyField& k : fields) {
+            std::memcpy(buffer_.data() + dbf_->fieldOffset(k.field), key.data() + k.offset,
+                        static_cast<std::size_t>(k.width));
+        }
+        partial_ = true;
+        keyFields_ = &fields;
+        state_ = State::Record;
+        recno_ = static_cast<std::uint32_t>(recno);
+        cursorPlaced_ = false;
+        return rc::kSuccess;
     } catch (...) {
         return report(rc::kMemory, "Cannot go to a record");
     }
@@ -187,6 +214,7 @@ short Data4::skip(long n) {
 
 bool Data4::placeCursor() {
     if (cursorPlaced_) return true;
+    complete();
     bool included = false;
     std::string key = keyOf(*selected_, view_, included);
     cursor_->seekEntry(key, recno_);

@@ -24,6 +24,7 @@ std::string Data4::keyOf(const Tag4& tag, const RecordSource& src, bool& include
 }
 
 short Data4::mayChange() {
+    complete();
     switch (state_) {
         case State::Appending:
             return rc::kSuccess;

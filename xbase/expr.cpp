@@ -61,6 +61,10 @@ std::optional<KeyBinding> Expression::bindKey(const Expression& keyExpr, int key
     return program_->bindKey(*root_, *keyExpr.root_, keyLength, src);
 }
 
+std::vector<KeyField> Expression::keyFields(int keyLength, const RecordSource& src) const {
+    return keyFieldsOf(*root_, keyLength, src);
+}
+
 Value Expression::evaluate(const RecordSource& src, const KeyBinding& binding,
                            std::string_view key) const {
     return program_->evaluate(src, binding, key);

@@ -108,6 +108,13 @@ struct KeyBinding {
     bool all = false;
 };
 
+// A field whose stored bytes an index key holds unchanged, at offset.
+struct KeyField {
+    int field = 0;
+    int offset = 0;
+    int width = 0;
+};
+
 class Expression {
   public:
     // Parses text against the fields of src. On failure returns nullptr and
@@ -141,6 +148,12 @@ class Expression {
     // must be compiled against src's fields.
     std::optional<KeyBinding> bindKey(const Expression& keyExpr, int keyLength,
                                       const RecordSource& src) const;
+    // For a key expression of keyLength bytes: the fields its keys hold as
+    // they are stored, so a record's field can be read from its key. A part
+    // of a + chain qualifies when it is a character field of its own width,
+    // or STR() of a whole-number numeric field at the field's width (the
+    // right-aligned form in which whole numbers are stored).
+    std::vector<KeyField> keyFields(int keyLength, const RecordSource& src) const;
     // Evaluates with the bound parts read from key, a key of that tag; src
     // gives the rest (its current record is not read).
     Value evaluate(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;

@@ -735,6 +735,41 @@ void ExprProgram::flatTests(KeyBinding& binding) const {
     binding.all = root.op == Op::And;
 }
 
+namespace {
+
+// The field a key part stores as it is stored in the record; -1 when none.
+int storedField(const ExprNode& part, int width, const RecordSource& src) {
+    if (part.kind == ExprNode::Kind::Field) {
+        const FieldDesc& f = src.field(part.fieldIndex);
+        return f.type == 'C' && f.length == width ? part.fieldIndex : -1;
+    }
+    if (part.kind != ExprNode::Kind::Function || part.op != "STR" || part.args.empty() ||
+        part.args[0]->kind != ExprNode::Kind::Field) {
+        return -1;
+    }
+    if (part.args.size() == 3) {
+        const ExprNode& decimals = *part.args[2];
+        if (decimals.kind != ExprNode::Kind::Constant || decimals.constant.number != 0) return -1;
+    }
+    const FieldDesc& f = src.field(part.args[0]->fieldIndex);
+    const bool wholeNumbers = (f.type == 'N' || f.type == 'F') && f.decimals == 0;
+    return wholeNumbers && f.length == width ? part.args[0]->fieldIndex : -1;
+}
+
+}  // namespace
+
+std::vector<KeyField> keyFieldsOf(const ExprNode& keyExpr, int keyLength, const RecordSource& src) {
+    std::vector<KeyField> out;
+    if (exactWidth(keyExpr, src) != keyLength) return out;
+    std::vector<KeyPart> parts;
+    keyParts(keyExpr, 0, keyLength, src, parts);
+    for (const KeyPart& part : parts) {
+        const int field = storedField(*part.node, part.width, src);
+        if (field >= 0) out.push_back({field, part.offset, part.width});
+    }
+    return out;
+}
+
 Value evaluateConstant(const ExprNode& node, const RecordSource& src) {
     return ExprProgram(node, src).evaluate(src);
 }

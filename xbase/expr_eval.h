@@ -63,6 +63,9 @@ class ExprProgram {
 // result may be shorter than the node's width (TRIM, SUBSTR, a memo, ...).
 int exactWidth(const ExprNode& node, const RecordSource& src);
 
+// See Expression::keyFields.
+std::vector<KeyField> keyFieldsOf(const ExprNode& keyExpr, int keyLength, const RecordSource& src);
+
 // The value of a tree that reads no field and calls no record function.
 Value evaluateConstant(const ExprNode& node, const RecordSource& src);
 

@@ -448,16 +448,16 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
 
 QueryCursor::~QueryCursor() = default;
 
-std::uint32_t QueryCursor::next() {
+const Candidate* QueryCursor::next() {
     while (const Candidate* candidate = source_->next()) {
         if (twice_) {
             if (same(*candidate, previous_)) continue;
             previous_.sortKey = candidate->sortKey;
             previous_.recno = candidate->recno;
         }
-        if (table_.matches(*candidate)) return candidate->recno;
+        if (table_.matches(*candidate)) return candidate;
     }
-    return 0;
+    return nullptr;
 }
 
 }  // namespace xbase

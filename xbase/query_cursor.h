@@ -80,8 +80,9 @@ class QueryCursor {
     QueryCursor(const QueryCursor&) = delete;
     QueryCursor& operator=(const QueryCursor&) = delete;
 
-    // The next matching record; 0 when there are none left.
-    std::uint32_t next();
+    // The next matching record, valid until the next call; nullptr when
+    // there are none left.
+    const Candidate* next();
     Strategy strategy() const { return strategy_; }
 
   private:

@@ -41,41 +41,62 @@ class RelationTable : public QueryTable {
           fixed_(query == nullptr || !query->varies()),
           sort_(sort),
           sortWidth_(sortWidth) {
+        for (const PlanTag& tag : tags) {
+            tags_.push_back(tag.tag);
+            keyFields_.push_back(tag.key->keyFields(tag.tag->keyLength(), data.recordLayout()));
+        }
         if (fixed_) {  // one answer for every record
-            fixedResult_ = query == nullptr || query->evaluate(data.recordSource()).logical;
+            fixedResult_ = query == nullptr || query->evaluate(data.recordLayout()).logical;
             return;
         }
         for (const PlanTag& tag : tags) {
             bindings_.push_back(
-                query->bindKey(*tag.key, tag.tag->keyLength(), data.recordSource()));
-            tags_.push_back(tag.tag);
+                query->bindKey(*tag.key, tag.tag->keyLength(), data.recordLayout()));
         }
     }
 
     std::uint32_t recordCount() override { return static_cast<std::uint32_t>(data_.recCount()); }
     bool matches(const Candidate& c) override {
         if (fixed_) return fixedResult_;
-        // The key of an entry read before its tag last changed may be stale.
         const auto tag = static_cast<std::size_t>(c.tag);
-        if (c.tag >= 0 && bindings_[tag] && c.keyChange == tags_[tag]->changeCount() &&
-            c.key.size() == static_cast<std::size_t>(tags_[tag]->keyLength())) {
-            return query_->evaluate(data_.recordSource(), *bindings_[tag], c.key).logical;
+        if (keyCurrent(c) && bindings_[tag]) {
+            return query_->evaluate(data_.recordLayout(), *bindings_[tag], c.key).logical;
         }
         const RecordSource* record = data_.peek(static_cast<long>(c.recno));
         return record != nullptr && query_->evaluate(*record).logical;
     }
+    // Makes the candidate's record current, its fields read from its key
+    // where the key holds them; 0 or the table's code.
+    short place(const Candidate& c) {
+        if (keyCurrent(c)) {
+            const auto tag = static_cast<std::size_t>(c.tag);
+            if (!keyFields_[tag].empty())
+                return data_.goFromKey(static_cast<long>(c.recno), keyFields_[tag], c.key);
+        }
+        return data_.go(static_cast<long>(c.recno));
+    }
+
     std::string sortKey(std::uint32_t recno) override {
         const RecordSource* record = sort_ ? data_.peek(static_cast<long>(recno)) : nullptr;
         return record ? encodeKey(sort_->evaluate(*record), sortWidth_) : std::string();
     }
 
   private:
+    // The key of an entry read before its tag last changed may be stale.
+    bool keyCurrent(const Candidate& c) const {
+        if (c.tag < 0) return false;
+        const CdxTag& tag = *tags_[static_cast<std::size_t>(c.tag)];
+        return c.keyChange == tag.changeCount() &&
+               c.key.size() == static_cast<std::size_t>(tag.keyLength());
+    }
+
     Data4& data_;
     const Expression* query_;
     bool fixed_;  // the query gives fixedResult_ for every record
     bool fixedResult_ = true;
     std::vector<std::optional<KeyBinding>> bindings_;  // per PlanTag
-    std::vector<CdxTag*> tags_;
+    std::vector<CdxTag*> tags_;                        // per PlanTag
+    std::vector<std::vector<KeyField>> keyFields_;     // per PlanTag
     const Expression* sort_;
     int sortWidth_;
 };
@@ -132,13 +153,13 @@ struct Relate4 {
 
     const QueryPlan& queryPlan() {
         if (!plan) {
-            plan = query ? planQuery(*query, planTags(), data.recordSource()) : QueryPlan{};
+            plan = query ? planQuery(*query, planTags(), data.recordLayout()) : QueryPlan{};
         }
         return *plan;
     }
 
     const SortPlan& orderPlan() {
-        if (!sortPlan) sortPlan = planSort(sort.get(), planTags(), data.recordSource());
+        if (!sortPlan) sortPlan = planSort(sort.get(), planTags(), data.recordLayout());
         return *sortPlan;
     }
 
@@ -157,7 +178,7 @@ struct Relate4 {
         errorOut = rc::kSuccess;
         if (text == nullptr || *text == '\0') return rc::kSuccess;
         short code = rc::kSuccess;
-        std::unique_ptr<Expression> expr = Expression::compile(text, data.recordSource(), code);
+        std::unique_ptr<Expression> expr = Expression::compile(text, data.recordLayout(), code);
         if (expr && logical && expr->type() != ValueType::Logical) code = rc::kExprType;
         if (!expr || code != rc::kSuccess) {
             if (code == rc::kSuccess) code = rc::kExprSyntax;
@@ -179,17 +200,17 @@ struct Relate4 {
         // written is reported and dropped by the table, and the walk goes on,
         // as a move to the next record would.
         data.settle();
-        std::uint32_t recno = 0;
+        const Candidate* next = nullptr;
         do {  // a record the index names but the table cannot show is passed over
-            recno = cursor->next();
-        } while (recno != 0 && data.go(static_cast<long>(recno)) != rc::kSuccess);
-        if (recno == 0) {
+            next = cursor->next();
+        } while (next != nullptr && table->place(*next) != rc::kSuccess);
+        if (next == nullptr) {
             atEnd = true;
             data.go(data.recCount() + 1);
             return rc::kEof;
         }
         if (!backwards) seen.clear();
-        seen.push_back(recno);
+        seen.push_back(next->recno);
         position = seen.size() - 1;
         started = true;
         return rc::kSuccess;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -106,6 +107,25 @@ TEST_F(ExprShortCuts, KeyBindingsReadTheKeyNotTheRecord) {
     EXPECT_FALSE(whole->bindKey(*key, 18, rec));
     // A key shorter than the binding gives what it has and never throws.
     EXPECT_FALSE(whole->evaluate(rec, *whole->bindKey(*key, 20, rec), "XY").logical);
+}
+
+// Fields a key holds as stored: a character field of its own width, STR() of
+// a whole-number field at the field's width; nothing upper-cased, cut, or
+// with decimals.
+TEST_F(ExprShortCuts, KeyFieldsAreThoseStoredUnchanged) {
+    auto fieldsOf = [&](std::string_view keyExpr) {
+        auto key = compiled(keyExpr, rec);
+        std::vector<std::tuple<int, int, int>> out;
+        for (const KeyField& k : key->keyFields(key->width(), rec))
+            out.emplace_back(k.field, k.offset, k.width);
+        return out;
+    };
+    using F = std::vector<std::tuple<int, int, int>>;
+    EXPECT_EQ(fieldsOf("UPPER(KEYS)+STR(ITEMS)"), (F{{1, 10, 10}}));
+    EXPECT_EQ(fieldsOf("Keys + Filter + STR(Items, 10, 0)"),
+              (F{{0, 0, 10}, {3, 10, 10}, {1, 20, 10}}));
+    EXPECT_EQ(fieldsOf("STR(Items, 8) + STR(Price, 8) + STR(Order)"), F{});
+    EXPECT_EQ(fieldsOf("LEFT(Keys, 10) + DTOS(Date)"), F{});
 }
 
 }  // namespace

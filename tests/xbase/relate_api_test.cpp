@@ -121,6 +121,47 @@ TEST_F(RelateApi, MarkingEachRecordWhileWalkingReachesThemAll) {
     }
 }
 
+// A walk over the KEYITEMS tag gives Items from the key and reads the record
+// only for the rest: every field, the mark and a change made on the way must
+// be those of the whole record.
+TEST_F(RelateApi, RecordsPlacedFromKeysShowAndChangeAsWholeRecords) {
+    const std::string query = searchQuery({table->words[0], table->words[2]}, "", "", 0);
+    const std::vector<long> expected = oracle(data(), query, "Items");
+    ASSERT_GE(expected.size(), 4u);
+    auto fields = [&] {
+        std::string all = d4deleted(&data()) ? "*" : " ";
+        for (const char* name : {"Items", "Keys", "Order", "Filter"}) {
+            Field4* f = d4field(&data(), name);
+            all.append(f4ptr(f), static_cast<std::size_t>(f4len_v(f)));
+        }
+        return all;
+    };
+    std::vector<std::string> seen;
+    Relate4* r = relate4init(&data());
+    relate4querySet(r, query.c_str());
+    relate4sortSet(r, "Items");
+    int step = 0;
+    for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1), ++step) {
+        const long here = d4recNo(&data());
+        // Marked straight after the move, before any field is read; the lock,
+        // which reads the record again, only every other time.
+        const short locked = step % 4 == 0 ? d4lock(&data(), here) : 0;
+        const short marked = step % 2 == 0 ? d4delete(&data()) : 0;
+        EXPECT_EQ(locked + marked, 0);
+        d4unlock(&data());
+        seen.push_back(fields());
+    }
+    relate4freeVB(r, 0);
+    ASSERT_EQ(seen.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        d4goTo(&data(), expected[i]);
+        EXPECT_EQ(fields(), seen[i]) << expected[i];
+        if (i % 2 == 0) {
+            EXPECT_EQ(d4deleted(&data()), 1) << expected[i];
+        }
+    }
+}
+
 // A record changed ahead of the walk is judged as it is when reached; the
 // walk goes on past a current record whose key changed under it.
 TEST_F(RelateApi, RecordsChangedDuringTheWalkAreJudgedWhenReached) {

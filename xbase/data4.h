@@ -206,6 +206,13 @@ class Data4 {
     // Set by goFromKey: of the current record only keyFields_ are in buffer_.
     bool partial_ = false;
     const std::vector<KeyField>* keyFields_ = nullptr;
+    // The text goFromKey last made of a numeric key (width 0: none).
+    static constexpr int kMaxNumberWidth = 20;
+    struct {
+        double value = 0;
+        int width = 0;
+        char text[kMaxNumberWidth];
+    } lastWhole_;
     std::string blank_;
     bool changed_ = false;
     std::vector<std::optional<std::string>> pendingMemo_;  // assigned, not yet written

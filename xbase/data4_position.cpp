@@ -9,6 +9,35 @@
 #include "xbase/return_codes.h"
 
 namespace xbase {
+
+namespace {
+
+// Writes a whole number right-aligned in width bytes, as an assignment
+// stores it in a field without decimals; false (out partly written) when
+// value is not a whole number below 2^53 or does not fit.
+bool wholeNumberText(double value, char* out, int width) {
+    constexpr double kExact = 9007199254740992.0;  // 2^53
+    if (!(value > -kExact && value < kExact)) return false;
+    const auto whole = static_cast<std::int64_t>(value);
+    if (static_cast<double>(whole) != value) return false;
+    std::uint64_t digits =
+        whole < 0 ? 0 - static_cast<std::uint64_t>(whole) : static_cast<std::uint64_t>(whole);
+    int at = width;
+    do {
+        if (at == 0) return false;
+        out[--at] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits != 0);
+    if (whole < 0) {
+        if (at == 0) return false;
+        out[--at] = '-';
+    }
+    while (at > 0)
+        out[--at] = ' ';
+    return true;
+}
+
+}  // namespace
 namespace {
 
 std::string_view trimmed(std::string_view text) {
@@ -48,7 +77,7 @@ short Data4::leaveRecord() {
         setEof();
         return rc::kSuccess;
     }
-    return commit();
+    return changed_ ? commit() : rc::kSuccess;
 }
 
 short Data4::load(std::uint32_t recno) {
@@ -117,8 +146,24 @@ short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::str
             return rc::kEof;
         }
         for (const KeyField& k : fields) {
-            std::memcpy(buffer_.data() + dbf_->fieldOffset(k.field), key.data() + k.offset,
-                        static_cast<std::size_t>(k.width));
+            char* to = buffer_.data() + dbf_->fieldOffset(k.field);
+            if (!k.numeric) {
+                std::memcpy(to, key.data() + k.offset, static_cast<std::size_t>(k.width));
+                continue;
+            }
+            const double value =
+                decodeNumericKey(key.substr(static_cast<std::size_t>(k.offset), 8));
+            const int width = fieldLength(k.field);
+            // Walks in key order meet one value many times over.
+            if (value != lastWhole_.value || width != lastWhole_.width) {
+                if (width > kMaxNumberWidth || !wholeNumberText(value, lastWhole_.text, width)) {
+                    lastWhole_.width = 0;
+                    return load(static_cast<std::uint32_t>(recno));
+                }
+                lastWhole_.value = value;
+                lastWhole_.width = width;
+            }
+            std::memcpy(to, lastWhole_.text, static_cast<std::size_t>(width));
         }
         partial_ = true;
         keyFields_ = &fields;

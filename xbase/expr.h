@@ -108,11 +108,13 @@ struct KeyBinding {
     bool all = false;
 };
 
-// A field whose stored bytes an index key holds unchanged, at offset.
+// A field an index key holds: its stored bytes unchanged at offset, or, when
+// numeric is set, its value as the 8-byte numeric key (see numericKey).
 struct KeyField {
     int field = 0;
     int offset = 0;
     int width = 0;
+    bool numeric = false;
 };
 
 class Expression {
@@ -148,11 +150,12 @@ class Expression {
     // must be compiled against src's fields.
     std::optional<KeyBinding> bindKey(const Expression& keyExpr, int keyLength,
                                       const RecordSource& src) const;
-    // For a key expression of keyLength bytes: the fields its keys hold as
-    // they are stored, so a record's field can be read from its key. A part
-    // of a + chain qualifies when it is a character field of its own width,
-    // or STR() of a whole-number numeric field at the field's width (the
-    // right-aligned form in which whole numbers are stored).
+    // For a key expression of keyLength bytes: the fields its keys hold, so a
+    // record's field can be read from its key. A part of a + chain qualifies
+    // when it is a character field of its own width, or STR() of a
+    // whole-number numeric field at the field's width (the right-aligned
+    // form in which whole numbers are stored); a numeric key when it is a
+    // whole-number field alone.
     std::vector<KeyField> keyFields(int keyLength, const RecordSource& src) const;
     // Evaluates with the bound parts read from key, a key of that tag; src
     // gives the rest (its current record is not read).

@@ -737,6 +737,10 @@ void ExprProgram::flatTests(KeyBinding& binding) const {
 
 namespace {
 
+bool wholeNumbers(const FieldDesc& f) {
+    return (f.type == 'N' || f.type == 'F') && f.decimals == 0;
+}
+
 // The field a key part stores as it is stored in the record; -1 when none.
 int storedField(const ExprNode& part, int width, const RecordSource& src) {
     if (part.kind == ExprNode::Kind::Field) {
@@ -752,14 +756,18 @@ int storedField(const ExprNode& part, int width, const RecordSource& src) {
         if (decimals.kind != ExprNode::Kind::Constant || decimals.constant.number != 0) return -1;
     }
     const FieldDesc& f = src.field(part.args[0]->fieldIndex);
-    const bool wholeNumbers = (f.type == 'N' || f.type == 'F') && f.decimals == 0;
-    return wholeNumbers && f.length == width ? part.args[0]->fieldIndex : -1;
+    return wholeNumbers(f) && f.length == width ? part.args[0]->fieldIndex : -1;
 }
 
 }  // namespace
 
 std::vector<KeyField> keyFieldsOf(const ExprNode& keyExpr, int keyLength, const RecordSource& src) {
     std::vector<KeyField> out;
+    if (keyExpr.kind == ExprNode::Kind::Field && keyExpr.type == ValueType::Numeric &&
+        keyLength == 8 && wholeNumbers(src.field(keyExpr.fieldIndex))) {
+        out.push_back({keyExpr.fieldIndex, 0, 8, true});
+        return out;
+    }
     if (exactWidth(keyExpr, src) != keyLength) return out;
     std::vector<KeyPart> parts;
     keyParts(keyExpr, 0, keyLength, src, parts);

@@ -3,6 +3,7 @@
 #include "xbase/index_key.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -103,8 +104,16 @@ std::string numericKey(double value) {
 
 double decodeNumericKey(std::string_view key) {
     std::uint64_t bits = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        bits = (bits << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+#if defined(__GNUC__) || defined(__clang__)
+    if (key.size() >= 8 && std::endian::native == std::endian::little) {
+        std::memcpy(&bits, key.data(), 8);
+        bits = __builtin_bswap64(bits);  // the key is big-endian
+    } else
+#endif
+    {
+        for (std::size_t i = 0; i < 8; ++i)
+            bits = (bits << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    }
     bits = (bits >> 63) ? bits ^ (std::uint64_t{1} << 63) : ~bits;
     double value = 0;
     std::memcpy(&value, &bits, sizeof value);

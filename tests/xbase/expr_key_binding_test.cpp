@@ -109,9 +109,9 @@ TEST_F(ExprShortCuts, KeyBindingsReadTheKeyNotTheRecord) {
     EXPECT_FALSE(whole->evaluate(rec, *whole->bindKey(*key, 20, rec), "XY").logical);
 }
 
-// Fields a key holds as stored: a character field of its own width, STR() of
-// a whole-number field at the field's width; nothing upper-cased, cut, or
-// with decimals.
+// Fields a key holds: a character field of its own width, STR() of a
+// whole-number field at the field's width, a whole-number field's numeric
+// key; nothing upper-cased, cut, computed or with decimals.
 TEST_F(ExprShortCuts, KeyFieldsAreThoseStoredUnchanged) {
     auto fieldsOf = [&](std::string_view keyExpr) {
         auto key = compiled(keyExpr, rec);
@@ -126,6 +126,10 @@ TEST_F(ExprShortCuts, KeyFieldsAreThoseStoredUnchanged) {
               (F{{0, 0, 10}, {3, 10, 10}, {1, 20, 10}}));
     EXPECT_EQ(fieldsOf("STR(Items, 8) + STR(Price, 8) + STR(Order)"), F{});
     EXPECT_EQ(fieldsOf("LEFT(Keys, 10) + DTOS(Date)"), F{});
+    EXPECT_EQ(fieldsOf("Items"), (F{{1, 0, 8}})) << "a numeric key of a whole-number field";
+    EXPECT_TRUE(compiled("Items", rec)->keyFields(8, rec)[0].numeric);
+    EXPECT_EQ(fieldsOf("Price"), F{});
+    EXPECT_EQ(fieldsOf("Items + 1"), F{});
 }
 
 }  // namespace

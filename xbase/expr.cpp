@@ -65,6 +65,11 @@ std::vector<KeyField> Expression::keyFields(int keyLength, const RecordSource& s
     return keyFieldsOf(*root_, keyLength, src);
 }
 
+bool Expression::holds(const RecordSource& src, const KeyBinding& binding,
+                       std::string_view key) const {
+    return program_->holds(src, binding, key);
+}
+
 Value Expression::evaluate(const RecordSource& src, const KeyBinding& binding,
                            std::string_view key) const {
     return program_->evaluate(src, binding, key);

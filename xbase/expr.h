@@ -160,6 +160,8 @@ class Expression {
     // Evaluates with the bound parts read from key, a key of that tag; src
     // gives the rest (its current record is not read).
     Value evaluate(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
+    // The logical result of that evaluation, for a logical expression.
+    bool holds(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
 
     ~Expression();
 
@@ -180,6 +182,7 @@ std::string normalizeExprText(std::string_view text);
 // Logical as "T" or "F".
 std::string encodeKey(const Value& value, int keyLength);
 std::string numericKey(double value);
+void numericKeyInto(double value, char* out);  // the same 8 bytes, written to out
 double decodeNumericKey(std::string_view key);
 // The byte that pads keys of this type: blank for Character and Logical, 0 otherwise.
 char keyFiller(ValueType type);

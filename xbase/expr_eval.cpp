@@ -433,19 +433,23 @@ Value ExprProgram::evaluate(const RecordSource& src) const {
     return evaluate(src, KeyBinding{}, {});
 }
 
+bool ExprProgram::holds(const RecordSource& src, const KeyBinding& binding,
+                        std::string_view key) const {
+    if (binding.tests.empty()) return evaluate(src, binding, key).logical;
+    // The comparisons decide; the first deciding one stops.
+    for (const KeyBinding::Test& t : binding.tests) {
+        const std::size_t from = std::min(static_cast<std::size_t>(t.offset), key.size());
+        const std::string_view part = key.substr(from, static_cast<std::size_t>(t.width));
+        if ((beginsWith(part, t.literal) == t.equal) != binding.all) return !binding.all;
+    }
+    return binding.all;
+}
+
 Value ExprProgram::evaluate(const RecordSource& src, const KeyBinding& binding,
                             std::string_view key) const {
     if (!binding.tests.empty()) {
-        Value v;  // Logical: the comparisons decide, the first deciding one stops
-        v.logical = binding.all;
-        for (const KeyBinding::Test& t : binding.tests) {
-            const std::size_t from = std::min(static_cast<std::size_t>(t.offset), key.size());
-            const std::string_view part = key.substr(from, static_cast<std::size_t>(t.width));
-            if ((beginsWith(part, t.literal) == t.equal) != binding.all) {
-                v.logical = !binding.all;
-                break;
-            }
-        }
+        Value v;
+        v.logical = holds(src, binding, key);
         return v;
     }
     ScratchScope scope;

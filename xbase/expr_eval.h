@@ -27,6 +27,9 @@ class ExprProgram {
     Value evaluate(const RecordSource& src) const;
     // The same, with the bound instructions taking their values from key.
     Value evaluate(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
+    // The logical result of that evaluation (flat comparison lists without
+    // building a value).
+    bool holds(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
 
     // True when evaluations can differ: some reach a field, RECNO(),
     // DELETED() or DATE().

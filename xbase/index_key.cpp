@@ -89,16 +89,27 @@ std::string dateText(double julian) {
     return out;
 }
 
-std::string numericKey(double value) {
+void numericKeyInto(double value, char* out) {
     if (value == 0) value = 0;  // -0.0 becomes +0.0
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     bits = (bits >> 63) ? ~bits : bits ^ (std::uint64_t{1} << 63);
-    std::string key(8, '\0');
+#if defined(__GNUC__) || defined(__clang__)
+    if (std::endian::native == std::endian::little) {
+        bits = __builtin_bswap64(bits);  // the key is big-endian
+        std::memcpy(out, &bits, 8);
+        return;
+    }
+#endif
     for (int i = 7; i >= 0; --i) {
-        key[i] = static_cast<char>(bits & 0xFF);
+        out[i] = static_cast<char>(bits & 0xFF);
         bits >>= 8;
     }
+}
+
+std::string numericKey(double value) {
+    std::string key(8, '\0');
+    numericKeyInto(value, key.data());
     return key;
 }
 

@@ -60,7 +60,7 @@ class RelationTable : public QueryTable {
         if (fixed_) return fixedResult_;
         const auto tag = static_cast<std::size_t>(c.tag);
         if (keyCurrent(c) && bindings_[tag]) {
-            return query_->evaluate(data_.recordLayout(), *bindings_[tag], c.key).logical;
+            return query_->holds(data_.recordLayout(), *bindings_[tag], c.key);
         }
         const RecordSource* record = data_.peek(static_cast<long>(c.recno));
         return record != nullptr && query_->evaluate(*record).logical;

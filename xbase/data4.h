@@ -206,12 +206,10 @@ class Data4 {
     // Set by goFromKey: of the current record only keyFields_ are in buffer_.
     bool partial_ = false;
     const std::vector<KeyField>* keyFields_ = nullptr;
-    // The text goFromKey last made of a numeric key (width 0: none).
-    static constexpr int kMaxNumberWidth = 20;
+    // The text goFromKey last made of a numeric key (empty: none).
     struct {
         double value = 0;
-        int width = 0;
-        char text[kMaxNumberWidth];
+        std::string text;
     } lastWhole_;
     std::string blank_;
     bool changed_ = false;

@@ -1,6 +1,7 @@
 // Moving a table: go, top, bottom, skip in record-number or tag order, seek,
 // and the end-of-file and beginning-of-file states.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "xbase/code4.h"
@@ -10,34 +11,6 @@
 
 namespace xbase {
 
-namespace {
-
-// Writes a whole number right-aligned in width bytes, as an assignment
-// stores it in a field without decimals; false (out partly written) when
-// value is not a whole number below 2^53 or does not fit.
-bool wholeNumberText(double value, char* out, int width) {
-    constexpr double kExact = 9007199254740992.0;  // 2^53
-    if (!(value > -kExact && value < kExact)) return false;
-    const auto whole = static_cast<std::int64_t>(value);
-    if (static_cast<double>(whole) != value) return false;
-    std::uint64_t digits =
-        whole < 0 ? 0 - static_cast<std::uint64_t>(whole) : static_cast<std::uint64_t>(whole);
-    int at = width;
-    do {
-        if (at == 0) return false;
-        out[--at] = static_cast<char>('0' + digits % 10);
-        digits /= 10;
-    } while (digits != 0);
-    if (whole < 0) {
-        if (at == 0) return false;
-        out[--at] = '-';
-    }
-    while (at > 0)
-        out[--at] = ' ';
-    return true;
-}
-
-}  // namespace
 namespace {
 
 std::string_view trimmed(std::string_view text) {
@@ -120,19 +93,8 @@ void Data4::refreshIndex() {
 }
 
 short Data4::go(long recno) {
-    try {
-        short err = leaveRecord();
-        if (err != rc::kSuccess) return err;
-        if (recno < 1) return report(rc::kParameter, "No record " + std::to_string(recno));
-        if (recno > recCount()) refreshCount();  // another handle may have appended
-        if (recno > recCount()) {
-            setEof();
-            return rc::kEof;
-        }
-        return load(static_cast<std::uint32_t>(recno));
-    } catch (...) {
-        return report(rc::kMemory, "Cannot go to a record");
-    }
+    static const std::vector<KeyField> none;
+    return goFromKey(recno, none, {});
 }
 
 short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::string_view key) {
@@ -145,6 +107,7 @@ short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::str
             setEof();
             return rc::kEof;
         }
+        if (fields.empty()) return load(static_cast<std::uint32_t>(recno));
         for (const KeyField& k : fields) {
             char* to = buffer_.data() + dbf_->fieldOffset(k.field);
             if (!k.numeric) {
@@ -154,16 +117,17 @@ short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::str
             const double value =
                 decodeNumericKey(key.substr(static_cast<std::size_t>(k.offset), 8));
             const int width = fieldLength(k.field);
-            // Walks in key order meet one value many times over.
-            if (value != lastWhole_.value || width != lastWhole_.width) {
-                if (width > kMaxNumberWidth || !wholeNumberText(value, lastWhole_.text, width)) {
-                    lastWhole_.width = 0;
+            // Walks in key order meet one value many times over. A value that
+            // is not whole may be stored otherwise than it would be written.
+            if (value != lastWhole_.value ||
+                lastWhole_.text.size() != static_cast<std::size_t>(width)) {
+                if (value != std::trunc(value) || !formatNumber(value, width, 0, lastWhole_.text)) {
+                    lastWhole_.text.clear();
                     return load(static_cast<std::uint32_t>(recno));
                 }
                 lastWhole_.value = value;
-                lastWhole_.width = width;
             }
-            std::memcpy(to, lastWhole_.text, static_cast<std::size_t>(width));
+            std::memcpy(to, lastWhole_.text.data(), static_cast<std::size_t>(width));
         }
         partial_ = true;
         keyFields_ = &fields;

@@ -2,7 +2,8 @@
 // from queues and recorded, pointer changes, yields and help requests
 // recorded, an in-memory clipboard, a fixed clock and short-date format, a
 // printer that measures text by a simple rule and records what it printed
-// where, and the real file system. Plus TempFolder, a fresh folder per test.
+// where, and the real file system. Plus TempFolder, a fresh folder per test,
+// and whole-file reads and writes for setting up and checking files on disk.
 #pragma once
 
 #include <deque>
@@ -163,5 +164,12 @@ class TempFolder {
   private:
     std::string path_;
 };
+
+// The whole content of a file; empty when it cannot be read.
+std::string read_file(const std::string& path);
+// Replaces the file's content with bytes (creating it).
+void write_file(const std::string& path, std::string_view bytes);
+// Overwrites the file's bytes at offset, leaving the rest of it as it was.
+void overwrite_file(const std::string& path, std::size_t offset, std::string_view bytes);
 
 }  // namespace testsupport

@@ -43,6 +43,11 @@ TEST(CommandTable, ShortcutsRunTheirMenuEntries) {
         ASSERT_NE(app::shortcut_command(key), nullptr) << key;
         EXPECT_EQ(app::shortcut_command(key), app::menu_command(menu)) << key;
     }
+    // No other menu entry carries a shortcut key.
+    std::size_t withShortcut = 0;
+    for (const auto& node : ui::MainMenu().tree())
+        withShortcut += node.entry != nullptr && !node.entry->shortcut.empty();
+    EXPECT_EQ(withShortcut, keys.size());
     for (const char* key : {"", "F2", "Ctrl+F9", "F3"})
         EXPECT_EQ(app::shortcut_command(key), nullptr) << key;
 }

@@ -42,6 +42,8 @@ TEST(DrawerSetup, LoadsTwelveRowsFromTheSettingsWithTheHelpText) {
               "Folders allow you to separate documents into specific areas.  ");
     EXPECT_NE(dialog.Text1.text.find("use folders. \r\n\r\nYou can specify 12 drawer names."),
               std::string::npos);
+    EXPECT_NE(dialog.Text1.text.find("December 1999 etc.  \r\n\r\nThe drawer named 'NONE'"),
+              std::string::npos);
     EXPECT_TRUE(dialog.Text1.text.ends_with("equivalent to a un-named drawer."));
 }
 

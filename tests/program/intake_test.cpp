@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "index/clipboard_import.h"
 #include "index/open_text_file.h"
@@ -13,10 +12,7 @@
 namespace {
 
 using testsupport::ProgramStory;
-
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testsupport::write_file;
 
 bool contains(const std::vector<std::string>& items, const std::string& item) {
     return std::find(items.begin(), items.end(), item) != items.end();

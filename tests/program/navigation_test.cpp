@@ -33,17 +33,15 @@ TEST(RecordNavigation, WalksTheTableAsDocumentOneOfOne) {
     story.index_documents(3);
     ui::FrmMain& form = story.main();
 
-    browse::goto_record(story.p(), browse::kFirst);
-    EXPECT_EQ(form.txtInput.text, NavigationStory::text_of(1));
-    EXPECT_EQ(story.status(), "1|1|#1||3/15/2024");
-    browse::goto_record(story.p(), browse::kNext);
-    EXPECT_EQ(form.txtInput.text, NavigationStory::text_of(2));
-    EXPECT_EQ(story.status(), "1|1|#2||3/15/2024");
-    browse::goto_record(story.p(), browse::kLast);
-    EXPECT_EQ(form.txtInput.text, NavigationStory::text_of(3));
-    browse::goto_record(story.p(), browse::kPrevious);
-    EXPECT_EQ(form.txtInput.text, NavigationStory::text_of(2));
-    EXPECT_EQ(form.documentOnDisplay, 2);
+    // Each command and the document it shows.
+    const std::pair<int, int> steps[] = {
+        {browse::kFirst, 1}, {browse::kNext, 2}, {browse::kLast, 3}, {browse::kPrevious, 2}};
+    for (const auto& [command, number] : steps) {
+        browse::goto_record(story.p(), command);
+        EXPECT_EQ(form.txtInput.text, NavigationStory::text_of(number));
+        EXPECT_EQ(story.status(), "1|1|#" + std::to_string(number) + "||3/15/2024");
+        EXPECT_EQ(form.documentOnDisplay, number);
+    }
 
     // The hit navigation now sees a single document.
     browse::gonext(story.p(), browse::kNext);

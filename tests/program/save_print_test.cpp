@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include "index/open_text_file.h"
@@ -16,13 +14,7 @@ namespace {
 
 using platform::Answer;
 using testsupport::ProgramStory;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testsupport::read_file;
 
 class SaveAs : public ::testing::Test {
   protected:
@@ -76,7 +68,7 @@ TEST_F(SaveAs, WithAndWithoutAnExtension) {
 
 TEST_F(SaveAs, OverwriteIsAskedAndOnlyYesReplaces) {
     const std::string path = story.folder.file("old.txt");
-    std::ofstream(path, std::ios::binary) << "precious";
+    testsupport::write_file(path, "precious");
     for (Answer answer : {Answer::No, Answer::Cancel}) {
         story.platform.dialogs.answers.push_back(answer);
         save("old.txt");

@@ -2,8 +2,6 @@
 // restart, and the fatal "Cannot open" paths.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "app/number_text.h"
 #include "app/startup.h"
 #include "tests/program/program_story.h"
@@ -12,10 +10,7 @@
 namespace {
 
 using testsupport::ProgramStory;
-
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testsupport::write_file;
 
 TEST(Startup, FirstStartRestoresTheDataFilesAndUsesDefaults) {
     ProgramStory story;

@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "qt/menu_bar_view.h"
 #include "qt/qt_dialogs.h"
@@ -23,14 +21,8 @@
 namespace vmqt::test {
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testsupport::read_file;
+using testsupport::write_file;
 
 class FileDialogTest : public ::testing::Test {
   protected:
@@ -63,9 +55,9 @@ class FileDialogTest : public ::testing::Test {
 };
 
 TEST_F(FileDialogTest, OpensATextFileChosenInTheListAndKeepsItsPlaceBetweenUses) {
-    writeFile(story.folder.file("story.txt"), "A letter from the file\nsecond line\n");
+    write_file(story.folder.file("story.txt"), "A letter from the file\nsecond line\n");
     std::filesystem::create_directory(story.folder.file("letters"));
-    writeFile(story.folder.file("letters/old.txt"), "An old letter");
+    write_file(story.folder.file("letters/old.txt"), "An old letter");
 
     QWidget& dialog = story.windows->openDialog();
     choose("mnuOpen");
@@ -131,7 +123,7 @@ TEST_F(FileDialogTest, SaveAsWritesTheTextWithTheTextFilesExtension) {
     setName(dialog, "notes");
     QTest::mouseClick(in<QPushButton>(dialog, "Thebutton0"), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(fileText(story.folder.file("notes.txt")), "Notes to keep\nfor later\n");
+    EXPECT_EQ(read_file(story.folder.file("notes.txt")), "Notes to keep\nfor later\n");
     EXPECT_EQ(in<QLineEdit>(dialog, "Filenamebox")->text(),
               QString::fromStdString(story.folder.file("notes.txt")));
 }
@@ -154,7 +146,7 @@ TEST_F(FileDialogTest, DrawerSetupNamesTheDrawersOfTheDrawerBox) {
     QComboBox* drawers = story.widget<QComboBox>("ComboFilter");
     EXPECT_EQ(drawers->itemText(0), "Letter");
     EXPECT_EQ(drawers->currentText(), "Letter");
-    EXPECT_NE(fileText(story.folder.file("vellumark.ini")).find("Drawer 1=Letter"),
+    EXPECT_NE(read_file(story.folder.file("vellumark.ini")).find("Drawer 1=Letter"),
               std::string::npos);
 }
 

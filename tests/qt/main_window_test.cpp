@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "qt/menu_bar_view.h"
 #include "qt/toolbar_widgets.h"
@@ -112,38 +113,29 @@ class HitNavigationTest : public MainWindowTest {
     }
 };
 
-TEST_F(HitNavigationTest, FunctionKeysStepThroughTheHits) {
-    press(Qt::Key_F8);
-    EXPECT_EQ(story.shown("LabelRecNo"), "3");
-    EXPECT_EQ(input()->toPlainText(), "gamma report three");
-    press(Qt::Key_F6);
-    EXPECT_EQ(story.shown("LabelRecNo"), "2");
-    EXPECT_EQ(input()->toPlainText(), "beta report two");
-    press(Qt::Key_F5);
-    EXPECT_EQ(story.shown("LabelRecNo"), "1");
-    press(Qt::Key_F7);
-    EXPECT_EQ(story.shown("LabelRecNo"), "2");
-
-    press(Qt::Key_F8);
-    press(Qt::Key_F7);  // past the end: a box, and the view stays
-    ASSERT_FALSE(story.scripted.dialogs.boxes.empty());
-    EXPECT_EQ(story.scripted.dialogs.boxes.back().text, "End of records.");
-    EXPECT_EQ(story.shown("LabelRecNo"), "3");
-}
-
-TEST_F(HitNavigationTest, ControlFunctionKeysWalkTheDocumentTable) {
-    press(Qt::Key_F5, Qt::ControlModifier);
-    EXPECT_EQ(story.shown("LabelRecord"), "#1");
-    EXPECT_EQ(input()->toPlainText(), "alpha report one");
-    press(Qt::Key_F8, Qt::ControlModifier);
-    EXPECT_EQ(story.shown("LabelRecord"), "#3");
-    press(Qt::Key_F6, Qt::ControlModifier);
-    EXPECT_EQ(story.shown("LabelRecord"), "#2");
-    EXPECT_EQ(input()->toPlainText(), "beta report two");
-    press(Qt::Key_F7, Qt::ControlModifier);
-    EXPECT_EQ(story.shown("LabelRecord"), "#3");
-    EXPECT_EQ(story.shown("LabelRecNo"), "1");
-    EXPECT_EQ(story.shown("LabelCount"), "1");
+TEST_F(HitNavigationTest, FunctionKeysStepThroughTheHitsControlKeysWalkTheTable) {
+    // Each key and what it leaves shown: position/count, record label, text.
+    const Qt::KeyboardModifiers none = Qt::NoModifier, control = Qt::ControlModifier;
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> steps[] = {
+        {Qt::Key_F8, none, "3/3 #3 gamma report three"},
+        {Qt::Key_F6, none, "2/3 #2 beta report two"},
+        {Qt::Key_F5, none, "1/3 #1 alpha report one"},
+        {Qt::Key_F7, none, "2/3 #2 beta report two"},
+        {Qt::Key_F8, none, "3/3 #3 gamma report three"},
+        {Qt::Key_F7, none, "3/3 #3 gamma report three"},  // past the end: a box, the view stays
+        {Qt::Key_F5, control, "1/1 #1 alpha report one"},
+        {Qt::Key_F8, control, "1/1 #3 gamma report three"},
+        {Qt::Key_F6, control, "1/1 #2 beta report two"},
+        {Qt::Key_F7, control, "1/1 #3 gamma report three"}};
+    for (const auto& [key, modifiers, shown] : steps) {
+        press(key, modifiers);
+        EXPECT_EQ(story.shown("LabelRecNo") + "/" + story.shown("LabelCount") + " " +
+                      story.shown("LabelRecord").remove(' ') + " " + input()->toPlainText(),
+                  shown)
+            << key;
+    }
+    ASSERT_EQ(story.scripted.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(story.scripted.dialogs.boxes[0].text, "End of records.");
 }
 
 TEST_F(HitNavigationTest, SummaryOpensFollowsShowNextAndCloses) {

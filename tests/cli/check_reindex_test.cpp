@@ -1,8 +1,6 @@
 // The integrity check and the rebuild end to end: a sound store, an index
 // with a damaged page, an index that cannot be read, and keyword records
 // whose document is gone.
-#include <fstream>
-
 #include "store/bindings.h"
 #include "tests/cli/companion_story.h"
 #include "xbase/d4.h"
@@ -12,16 +10,7 @@ namespace {
 
 constexpr std::size_t kPage = 512;
 
-// Overwrites length bytes of the file at offset.
-void overwrite(const std::string& path, std::size_t offset, const std::string& bytes) {
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(static_cast<std::streamoff>(offset));
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::size_t file_size(const std::string& path) {
-    return std::filesystem::file_size(path);
-}
+using testsupport::overwrite_file;
 
 TEST_F(CompanionStory, CheckFindsADamagedIndexPageAndReindexRepairsIt) {
     add_real_texts();
@@ -37,7 +26,8 @@ TEST_F(CompanionStory, CheckFindsADamagedIndexPageAndReindexRepairsIt) {
     // A page of the keyword index in the middle of the file turns to zeros:
     // the table still opens, but the search misses what the page held.
     const std::string index = store() + "Keys.cdx";
-    overwrite(index, file_size(index) / kPage / 2 * kPage, std::string(kPage, '\0'));
+    overwrite_file(index, std::filesystem::file_size(index) / kPage / 2 * kPage,
+                   std::string(kPage, '\0'));
     const Outcome damaged = cli({"check"});
     EXPECT_EQ(damaged.status, 3) << damaged.out;
     EXPECT_TRUE(holds(damaged.out, "damaged: tag KEYITEMS: ")) << damaged.out;
@@ -54,7 +44,7 @@ TEST_F(CompanionStory, CheckFindsADamagedIndexPageAndReindexRepairsIt) {
 TEST_F(CompanionStory, ReindexPutsAsideAnIndexThatCannotBeReadAndBuildsItAnew) {
     add_real_texts();
     const std::string before = cli({"search", "Regents"}).out;
-    overwrite(store() + "Keys.cdx", 0, std::string(kPage, 'x'));
+    overwrite_file(store() + "Keys.cdx", 0, std::string(kPage, 'x'));
 
     const Outcome damaged = cli({"check"});
     EXPECT_EQ(damaged.status, 3);
@@ -71,7 +61,7 @@ TEST_F(CompanionStory, ReindexPutsAsideAnIndexThatCannotBeReadAndBuildsItAnew) {
 
 TEST_F(CompanionStory, ReindexRefusesATableWhoseHeaderIsDamaged) {
     add_real_texts();
-    overwrite(store() + "Text.dbf", 4, std::string("\xff\xff\x00\x00", 4));  // 65535 records
+    overwrite_file(store() + "Text.dbf", 4, std::string("\xff\xff\x00\x00", 4));  // 65535 records
     const Outcome damaged = cli({"check"});
     EXPECT_EQ(damaged.status, 3);
     EXPECT_TRUE(

@@ -80,7 +80,7 @@ TEST_F(CompanionStory, SearchesAsTheWindowDoesAndShowsTheTextAsStored) {
 
     const Outcome shown = cli({"show", "3"});
     EXPECT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.out, file_contents(texts() + "BSD"));
+    EXPECT_EQ(shown.out, testsupport::read_file(texts() + "BSD"));
     const Outcome absent = cli({"show", "4"});
     EXPECT_EQ(absent.status, 1);
     EXPECT_TRUE(holds(absent.err, "there is no document 4"));
@@ -93,7 +93,7 @@ TEST_F(CompanionStory, DeletesRestoresAndPacksOnlyWhenConfirmed) {
     EXPECT_TRUE(holds(cli({"search", "Regents", "--json"}).out, R"("number": 3, )"));
     EXPECT_TRUE(holds(cli({"search", "Regents", "--json"}).out, R"("deleted": true)"));
     const Outcome shownDeleted = cli({"show", "3"});
-    EXPECT_EQ(shownDeleted.out, file_contents(texts() + "BSD"));
+    EXPECT_EQ(shownDeleted.out, testsupport::read_file(texts() + "BSD"));
     EXPECT_TRUE(holds(shownDeleted.err, "document 3 is provisionally deleted"));
 
     EXPECT_EQ(cli({"undelete", "3"}).status, 0);

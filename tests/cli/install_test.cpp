@@ -26,7 +26,8 @@ TEST(Install, LaysOutTheProgramsAndStartsWithAnEmptyDataFolder) {
           "share/vellumark/vellumark.hlp"})
         EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
     if (fs::exists(prefix + "/bin/vellumark")) {  // built with the window
-        const std::string entry = file_contents(prefix + "/share/applications/vellumark.desktop");
+        const std::string entry =
+            testsupport::read_file(prefix + "/share/applications/vellumark.desktop");
         EXPECT_NE(entry.find("Exec=vellumark\n"), std::string::npos) << entry;
         EXPECT_NE(entry.find("Icon=vellumark\n"), std::string::npos);
         EXPECT_TRUE(

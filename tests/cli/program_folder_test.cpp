@@ -36,19 +36,15 @@ TEST_F(ProgramFolder, AnInstalledProgramKeepsItsStoreInTheUserDataFolder) {
     const std::string chosen = app::choose_program_folder(
         {folder.file("usr/bin"), "", folder.file("xdg"), folder.file("home")});
     EXPECT_EQ(chosen, folder.file("xdg/vellumark/"));
-    std::ifstream spare(chosen + "Text.xx3");
-    std::string content;
-    spare >> content;
-    EXPECT_EQ(content, "Text.xx3") << "the first start copies the spare copies";
+    EXPECT_EQ(testsupport::read_file(chosen + "Text.xx3"), "Text.xx3")
+        << "the first start copies the spare copies";
     EXPECT_TRUE(fs::exists(chosen + "vellumark.hlp"));
 
     // A spare copy the user's folder has already is left alone.
     std::ofstream(chosen + "Keys.xx1") << "kept";
     app::choose_program_folder(
         {folder.file("usr/bin"), "", folder.file("xdg"), folder.file("home")});
-    std::ifstream kept(chosen + "Keys.xx1");
-    kept >> content;
-    EXPECT_EQ(content, "kept");
+    EXPECT_EQ(testsupport::read_file(chosen + "Keys.xx1"), "kept");
 }
 
 TEST_F(ProgramFolder, TheDataFolderFollowsTheBaseDirectoryRules) {

@@ -6,21 +6,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "tests/support/scripted_platform.h"
 
 extern char** environ;
 
 namespace clitest {
-
-std::string file_contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 Outcome run_program(const std::string& program, const std::vector<std::string>& arguments,
                     const Environment& environment) {
@@ -61,8 +52,8 @@ Outcome run_program(const std::string& program, const std::vector<std::string>& 
     int status = 0;
     if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
         outcome.status = WEXITSTATUS(status);
-    outcome.out = file_contents(outPath);
-    outcome.err = file_contents(errPath);
+    outcome.out = testsupport::read_file(outPath);
+    outcome.err = testsupport::read_file(errPath);
     return outcome;
 }
 

@@ -22,7 +22,4 @@ using Environment = std::map<std::string, std::optional<std::string>>;
 Outcome run_program(const std::string& program, const std::vector<std::string>& arguments,
                     const Environment& environment = {});
 
-// The whole content of a file; empty when it cannot be read.
-std::string file_contents(const std::string& path);
-
 }  // namespace clitest

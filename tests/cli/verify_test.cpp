@@ -14,6 +14,8 @@
 
 namespace {
 
+using testsupport::overwrite_file;
+
 // A table of people: NAME C(10), AGE N(3,0), NOTE M; tags NAME on
 // UPPER(NAME), ADULT on AGE FOR AGE >= 18, FIRST on NAME unique.
 class VerifiedTable : public ::testing::Test {
@@ -42,11 +44,6 @@ class VerifiedTable : public ::testing::Test {
     }
     void TearDown() override { xbase::d4initUndo(engine); }
 
-    void overwrite(const std::string& file, std::size_t offset, const std::string& bytes) {
-        std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
-        out.seekp(static_cast<std::streamoff>(offset));
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
     // Byte offset of a field of record recno: header 32 + 3 x 32 + 1 bytes,
     // records of 1 + 10 + 3 + 10 bytes.
     static std::size_t field_offset(int recno, std::size_t inRecord) {
@@ -91,8 +88,8 @@ TEST_F(VerifiedTable, ASoundTableWithForAndUniqueTagsPasses) {
 }
 
 TEST_F(VerifiedTable, AFieldChangedBehindTheIndexShowsInEveryTagThatReadsIt) {
-    overwrite(path, field_offset(2, 1), "dee");   // bob becomes dee, the tags still say BOB
-    overwrite(path, field_offset(2, 11), " 40");  // and an adult, whom ADULT leaves out
+    overwrite_file(path, field_offset(2, 1), "dee");   // bob becomes dee, the tags still say BOB
+    overwrite_file(path, field_offset(2, 11), " 40");  // and an adult, whom ADULT leaves out
     const xbase::VerifyReport report = xbase::verifyTable(path);
     EXPECT_EQ(all(report.problems),
               "tag NAME: record 2 is indexed under 'BOB', its record gives 'DEE'\n"
@@ -101,9 +98,9 @@ TEST_F(VerifiedTable, AFieldChangedBehindTheIndexShowsInEveryTagThatReadsIt) {
 }
 
 TEST_F(VerifiedTable, MemoPointersOutsideTheMemoFileOrSharedAreFound) {
-    overwrite(path, field_offset(2, 14), "      9999");  // bob had no note
-    overwrite(path, field_offset(4, 14), "      0008");  // Cy's note block is ann's
-    overwrite(path, field_offset(3, 14), "     12ab3");
+    overwrite_file(path, field_offset(2, 14), "      9999");  // bob had no note
+    overwrite_file(path, field_offset(4, 14), "      0008");  // Cy's note block is ann's
+    overwrite_file(path, field_offset(3, 14), "     12ab3");
     const xbase::VerifyReport report = xbase::verifyTable(path);
     EXPECT_EQ(all(report.problems),
               "record 2, memo field NOTE: points at block 9999, where the memo file holds no memo\n"
@@ -112,19 +109,19 @@ TEST_F(VerifiedTable, MemoPointersOutsideTheMemoFileOrSharedAreFound) {
 }
 
 TEST_F(VerifiedTable, HeaderDamageStopsTheCheckWithItsReason) {
-    overwrite(path, 4, std::string("\x09\x00", 2));  // 9 records named, 4 held
+    overwrite_file(path, 4, std::string("\x09\x00", 2));  // 9 records named, 4 held
     xbase::VerifyReport report = xbase::verifyTable(path);
     EXPECT_EQ(all(report.problems), "the header names 9 records, but the file holds only 4\n");
     EXPECT_FALSE(report.tableReadable);
 
-    overwrite(path, 4, std::string("\x04\x00", 2));
+    overwrite_file(path, 4, std::string("\x04\x00", 2));
     std::ofstream(path, std::ios::app | std::ios::binary) << std::string(30, 'r');
     report = xbase::verifyTable(path);
     EXPECT_TRUE(report.sound()) << all(report.problems);
     ASSERT_EQ(report.notes.size(), 1u);
     EXPECT_EQ(report.notes[0].substr(0, 44), "31 bytes follow the last counted record (an ");
 
-    overwrite(path, 0, "\x30");
+    overwrite_file(path, 0, "\x30");
     EXPECT_EQ(all(xbase::verifyTable(path).problems),
               "byte 0 of the header (0x30) names no known table version\n");
     EXPECT_EQ(all(xbase::verifyTable(folder.file("none.dbf")).problems),
@@ -134,7 +131,7 @@ TEST_F(VerifiedTable, HeaderDamageStopsTheCheckWithItsReason) {
 TEST_F(VerifiedTable, AnIndexThatCannotBeReadIsReportedAndNothingIsRepaired) {
     const std::string index = folder.file("people.cdx");
     const auto before = std::filesystem::file_size(index);
-    overwrite(index, 0, std::string(512, 'x'));
+    overwrite_file(index, 0, std::string(512, 'x'));
     const xbase::VerifyReport report = xbase::verifyTable(path, xbase::VerifyDepth::Files);
     EXPECT_TRUE(report.tableReadable);
     EXPECT_FALSE(report.indexReadable);

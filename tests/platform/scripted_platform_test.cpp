@@ -64,16 +64,6 @@ TEST(ScriptedDesktop, FixedClockAndChangeableDateFormat) {
     EXPECT_EQ(desktop.shortDate({2023, 2, 29}), "");
 }
 
-TEST(MemoryClipboard, HoldsTextUntilCleared) {
-    ScriptedPlatform sp;
-    platform::Clipboard& clipboard = sp.services.clipboard;
-    EXPECT_EQ(clipboard.text(), "");
-    clipboard.setText("line\r\n");
-    EXPECT_EQ(clipboard.text(), "line\r\n");
-    clipboard.clear();
-    EXPECT_EQ(sp.clipboard.contents, "");
-}
-
 TEST(TestPrinter, MeasuresByCharacterAndRecordsLinesAndPages) {
     ScriptedPlatform sp;
     platform::Printer& printer = sp.services.printer;

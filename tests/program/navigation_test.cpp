@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "browse/do_delete.h"
 #include "browse/gonext.h"

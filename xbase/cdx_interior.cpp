@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "xbase/cdx_leaf.h"
+
 namespace xbase::cdx {
 
 int InteriorView::lowerBound(const unsigned char* k, std::uint64_t rec) const {
@@ -10,7 +12,7 @@ int InteriorView::lowerBound(const unsigned char* k, std::uint64_t rec) const {
     int hi = size();
     while (lo < hi) {
         int mid = lo + (hi - lo) / 2;
-        if (compareEntry(key(mid), recno(mid), k, rec, keyLength_) < 0) {
+        if (compareEntryWords(key(mid), recno(mid), k, rec, keyLength_) < 0) {
             lo = mid + 1;
         } else {
             hi = mid;

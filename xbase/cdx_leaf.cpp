@@ -33,7 +33,7 @@ int LeafNode::lowerBound(const unsigned char* k, std::uint64_t rec) const {
     int hi = size();
     while (lo < hi) {
         int mid = lo + (hi - lo) / 2;
-        if (compareEntry(key(mid), recno(mid), k, rec, keyLength_) < 0) {
+        if (compareEntryWords(key(mid), recno(mid), k, rec, keyLength_) < 0) {
             lo = mid + 1;
         } else {
             hi = mid;
@@ -128,9 +128,13 @@ void LeafNode::assignRange(const LeafNode& src, int begin, int end) {
 }
 
 void LeafNode::truncate(int n) {
+    if (counted_) {  // only the entries that go are counted (a split off tail is short)
+        for (int i = n; i < size(); ++i)
+            fragBytes_ -= fragmentAt(i);
+    }
     keys_.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(keyLength_));
     recnos_.resize(static_cast<std::size_t>(n));
-    recount();
+    maxRecno_ = recnos_.empty() ? 0 : *std::max_element(recnos_.begin(), recnos_.end());
 }
 
 void LeafNode::pushBack(const unsigned char* k, std::uint32_t rec) {

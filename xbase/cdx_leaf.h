@@ -14,8 +14,10 @@
 //    kLeafSpace). A decoded leaf counts them only when first asked.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "xbase/cdx_format.h"
@@ -29,6 +31,42 @@ struct LeafWidths {
     int trailBits = 0;
     int entryBytes = 0;
 };
+
+// compareEntry's order, comparing the keys eight bytes at a time (the binary
+// searches of leaves and interior pages run it for every probe).
+inline int compareEntryWords(const unsigned char* a, std::uint64_t aRec, const unsigned char* b,
+                             std::uint64_t bRec, int keyLength) {
+    auto bigEndian = [](const unsigned char* p) {
+        std::uint64_t v = 0;
+        std::memcpy(&v, p, sizeof v);
+        if constexpr (std::endian::native == std::endian::little) {
+#if defined(__GNUC__) || defined(__clang__)
+            v = __builtin_bswap64(v);
+#else
+            std::uint64_t r = 0;
+            for (int i = 0; i < 8; ++i, v >>= 8)
+                r = (r << 8) | (v & 0xFF);
+            v = r;
+#endif
+        }
+        return v;
+    };
+    int i = 0;
+    for (; i + 8 <= keyLength; i += 8) {
+        const std::uint64_t x = bigEndian(a + i);
+        const std::uint64_t y = bigEndian(b + i);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (i < keyLength && keyLength >= 8) {  // the last eight bytes, overlapping
+        const std::uint64_t x = bigEndian(a + keyLength - 8);
+        const std::uint64_t y = bigEndian(b + keyLength - 8);
+        if (x != y) return x < y ? -1 : 1;
+    } else {
+        for (; i < keyLength; ++i)
+            if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+    return aRec < bRec ? -1 : (aRec > bRec ? 1 : 0);
+}
 
 // The widths compatible writers choose: duplicate and trailing counts as wide
 // as the key length needs, three-byte entries widened while maxRecno does

@@ -13,6 +13,8 @@ namespace {
 // Rough heap cost of a slot beyond its decoded leaf: the allocation's own
 // bookkeeping and the slot's entry in the page-number index.
 constexpr std::size_t kSlotOverhead = 32;
+// Evicted slots and decoded leaves kept for reuse, at most.
+constexpr std::size_t kMaxSpare = 64;
 
 }  // namespace
 
@@ -61,7 +63,9 @@ void PageCache::erase(std::uint32_t off) {
     if (s == nullptr) return;
     total_ -= s->cost;
     if (s->inClock) clockRemove(*s);
-    constexpr std::size_t kMaxSpare = 64;
+    // A decoded leaf nobody else holds is kept to decode a later page into.
+    if (s->leaf && s->leaf.use_count() == 1 && spareLeaves_.size() < kMaxSpare)
+        spareLeaves_.push_back(std::move(s->leaf));
     if (spare_.size() < kMaxSpare) {
         s->leaf.reset();
         spare_.push_back(std::move(slots_[off / kPageSize]));
@@ -152,7 +156,14 @@ bool PageCache::holdsDecoded(const Slot& s, int keyLength, char filler) const {
 bool PageCache::decodeLeaf(Slot& s, int keyLength, char filler, short& error) {
     materialize(s);
     std::uint16_t attr = le16(s.bytes.data() + kNodeAttr);
-    auto node = std::make_shared<LeafNode>(keyLength, filler);
+    std::shared_ptr<LeafNode> node;
+    if (!spareLeaves_.empty() && spareLeaves_.back()->keyLength() == keyLength &&
+        spareLeaves_.back()->filler() == filler) {
+        node = std::move(spareLeaves_.back());
+        spareLeaves_.pop_back();
+    } else {
+        node = std::make_shared<LeafNode>(keyLength, filler);
+    }
     if (attr > (kAttrLeaf | kAttrRoot) || (attr & kAttrLeaf) == 0 ||
         !node->decode(s.bytes.data())) {
         error = rc::kIndex;

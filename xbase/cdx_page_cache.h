@@ -11,7 +11,8 @@
 //  3. Dirty entries are never evicted; they leave the cache only through
 //     writeDirty(). Clean entries sit in a CLOCK list (a lookup only sets a
 //     reference bit) and trim() evicts unreferenced ones while the cache
-//     holds more than its limit.
+//     holds more than its limit. Up to 64 evicted slots and 64 decoded leaves
+//     that no one else holds are kept aside (outside the limit) for reuse.
 //  4. Pointers returned by page(), pageForWrite(), leaf(), node() and the
 //     Slot handles stay valid until the next trim() or dropClean(); callers
 //     trim only between whole operations. Shared leaves handed out with
@@ -107,8 +108,9 @@ class PageCache {
 
     File& file_;
     std::size_t limit_;
-    std::vector<std::unique_ptr<Slot>> slots_;  // by page number (offset / 512)
-    std::vector<std::unique_ptr<Slot>> spare_;  // evicted slots, kept for reuse
+    std::vector<std::unique_ptr<Slot>> slots_;            // by page number (offset / 512)
+    std::vector<std::unique_ptr<Slot>> spare_;            // evicted slots, kept for reuse
+    std::vector<std::shared_ptr<LeafNode>> spareLeaves_;  // evicted leaves, decoded into again
     // Clean entries in a list linked through the slots: newest first, the
     // next eviction candidate last.
     Slot* clockNewest_ = nullptr;

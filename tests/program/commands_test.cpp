@@ -45,7 +45,8 @@ TEST(CommandTable, ShortcutsRunTheirMenuEntries) {
     }
     // No other menu entry carries a shortcut key.
     std::size_t withShortcut = 0;
-    for (const auto& node : ui::MainMenu().tree())
+    const ui::MainMenu menu;
+    for (const auto& node : menu.tree())
         withShortcut += node.entry != nullptr && !node.entry->shortcut.empty();
     EXPECT_EQ(withShortcut, keys.size());
     for (const char* key : {"", "F2", "Ctrl+F9", "F3"})

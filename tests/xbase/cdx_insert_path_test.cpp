@@ -24,24 +24,6 @@ using xbase::CdxFile;
 using xbase::CdxTag;
 using Oracle = std::set<Entry>;
 
-xbase::CdxTagSpec spec(const std::string& name, int keyLength) {
-    xbase::CdxTagSpec s;
-    s.name = name;
-    s.keyExpr = name;
-    s.keyLength = keyLength;
-    s.filler = ' ';
-    return s;
-}
-
-std::vector<Entry> walk(CdxTag& tag) {
-    std::vector<Entry> out;
-    CdxCursor c(tag);
-    for (bool ok = c.first(); ok; ok = c.next())
-        out.push_back({std::string(c.key()), c.recNo()});
-    EXPECT_EQ(c.error(), 0);
-    return out;
-}
-
 // Word-like keys of one to eight letters of a small alphabet, blank-padded.
 std::string wordKey(std::mt19937& rng) {
     std::string key(std::uniform_int_distribution<std::size_t>(1, 8)(rng), 'A');
@@ -57,8 +39,8 @@ TEST(CdxInsertPath, RunsOfAppendsBesideRandomInsertsAcrossTwoHandles) {
     short error = 0;
     {
         auto cdx = CdxFile::create(path, error);
-        ASSERT_TRUE(cdx->addTag(spec("S", 10), error));
-        ASSERT_TRUE(cdx->addTag(spec("R", 20), error));
+        ASSERT_TRUE(cdx->addTag(cdxtest::tagSpec("S", 10), error));
+        ASSERT_TRUE(cdx->addTag(cdxtest::tagSpec("R", 20), error));
         ASSERT_EQ(cdx->flush(0, false), 0);
     }
     std::unique_ptr<CdxFile> handles[2] = {CdxFile::open(path, xbase::OpenMode::ReadWrite, error),
@@ -100,8 +82,10 @@ TEST(CdxInsertPath, RunsOfAppendsBesideRandomInsertsAcrossTwoHandles) {
     }
     for (auto& cdx : handles) {
         ASSERT_EQ(cdx->lockForWrite(), 0);
-        EXPECT_EQ(walk(*cdx->tag("S")), std::vector<Entry>(runs.begin(), runs.end()));
-        EXPECT_EQ(walk(*cdx->tag("R")), std::vector<Entry>(random.begin(), random.end()));
+        EXPECT_EQ(cdxtest::walkForward(*cdx->tag("S")),
+                  std::vector<Entry>(runs.begin(), runs.end()));
+        EXPECT_EQ(cdxtest::walkForward(*cdx->tag("R")),
+                  std::vector<Entry>(random.begin(), random.end()));
         cdx->unlockWrite();
     }
     const std::vector<unsigned char> bytes = cdxtest::readFile(path);

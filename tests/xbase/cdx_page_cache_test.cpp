@@ -18,15 +18,6 @@ namespace {
 using xbase::cdx::LeafNode;
 using xbase::cdx::PageCache;
 
-xbase::CdxTagSpec spec(const std::string& name, int keyLength) {
-    xbase::CdxTagSpec s;
-    s.name = name;
-    s.keyExpr = name;
-    s.keyLength = keyLength;
-    s.filler = ' ';
-    return s;
-}
-
 // Both leaves hold the same entries, links and byte count.
 void expectSameLeaf(const LeafNode& got, const LeafNode& want, std::uint32_t off) {
     ASSERT_EQ(got.size(), want.size()) << off;
@@ -48,8 +39,8 @@ TEST(CdxPageCache, LeavesDecodedIntoReusedNodesReadAsFreshOnes) {
     short error = 0;
     {
         auto cdx = xbase::CdxFile::create(path, error);
-        xbase::CdxTag* shortKeys = cdx->addTag(spec("A", 10), error);
-        xbase::CdxTag* longKeys = cdx->addTag(spec("B", 20), error);
+        xbase::CdxTag* shortKeys = cdx->addTag(cdxtest::tagSpec("A", 10), error);
+        xbase::CdxTag* longKeys = cdx->addTag(cdxtest::tagSpec("B", 20), error);
         ASSERT_TRUE(shortKeys && longKeys);
         std::mt19937 rng(5);
         for (std::uint32_t r = 1; r <= 6000; ++r) {

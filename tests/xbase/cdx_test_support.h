@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tests/xbase/table_test_util.h"
 #include "xbase/cdx_index.h"
 
@@ -48,6 +50,26 @@ struct Entry {
     std::uint32_t recno = 0;
     auto operator<=>(const Entry&) const = default;
 };
+
+// A tag keyed on its own name.
+inline xbase::CdxTagSpec tagSpec(const std::string& name, int keyLength, char filler = ' ') {
+    xbase::CdxTagSpec s;
+    s.name = name;
+    s.keyExpr = name;
+    s.keyLength = keyLength;
+    s.filler = filler;
+    return s;
+}
+
+// Every entry of tag, walked forwards by a cursor.
+inline std::vector<Entry> walkForward(xbase::CdxTag& tag) {
+    std::vector<Entry> out;
+    xbase::CdxCursor c(tag);
+    for (bool ok = c.first(); ok; ok = c.next())
+        out.push_back({std::string(c.key()), c.recNo()});
+    EXPECT_EQ(c.error(), 0);
+    return out;
+}
 
 struct TagReport {
     std::vector<Entry> entries;  // in leaf order

@@ -25,24 +25,6 @@ using xbase::CdxTag;
 using xbase::CdxTagSpec;
 using Oracle = std::set<Entry>;
 
-CdxTagSpec spec(const std::string& name, int keyLength, char filler) {
-    CdxTagSpec s;
-    s.name = name;
-    s.keyExpr = name;
-    s.keyLength = keyLength;
-    s.filler = filler;
-    return s;
-}
-
-std::vector<Entry> walkForward(CdxTag& tag) {
-    std::vector<Entry> out;
-    CdxCursor c(tag);
-    for (bool ok = c.first(); ok; ok = c.next())
-        out.push_back({std::string(c.key()), c.recNo()});
-    EXPECT_EQ(c.error(), 0);
-    return out;
-}
-
 std::vector<Entry> walkBackward(CdxTag& tag) {
     std::vector<Entry> out;
     CdxCursor c(tag);
@@ -104,7 +86,7 @@ TEST(CdxTree, RandomChangesMatchAnOracle) {
     constexpr int kKeyLength = 40;  // ten entries per interior page: deep trees soon
     short error = 0;
     auto cdx = CdxFile::create(path, error);
-    CdxTag* tag = cdx->addTag(spec("T", kKeyLength, ' '), error);
+    CdxTag* tag = cdx->addTag(cdxtest::tagSpec("T", kKeyLength, ' '), error);
     ASSERT_TRUE(tag);
     std::mt19937 rng(12345);
     Oracle oracle;
@@ -125,7 +107,7 @@ TEST(CdxTree, RandomChangesMatchAnOracle) {
             oracle.erase(it);
         }
         std::vector<Entry> want(oracle.begin(), oracle.end());
-        ASSERT_EQ(walkForward(*tag), want) << "batch " << batch;
+        ASSERT_EQ(cdxtest::walkForward(*tag), want) << "batch " << batch;
         ASSERT_EQ(walkBackward(*tag), want) << "batch " << batch;
         checkSeeks(*tag, oracle, rng, kKeyLength);
         ASSERT_EQ(cdx->flush(static_cast<std::uint32_t>(oracle.size()), false), 0);
@@ -140,7 +122,7 @@ TEST(CdxTree, RandomChangesMatchAnOracle) {
     auto reopened = CdxFile::open(path, xbase::OpenMode::ReadWrite, error);
     ASSERT_TRUE(reopened) << error;
     tag = reopened->tag("T");
-    EXPECT_EQ(walkForward(*tag), std::vector<Entry>(oracle.begin(), oracle.end()));
+    EXPECT_EQ(cdxtest::walkForward(*tag), std::vector<Entry>(oracle.begin(), oracle.end()));
     // Removing the rest leaves an empty root leaf, from which the tree grows again.
     for (const Entry& e : oracle)
         ASSERT_EQ(tag->remove(e.key, e.recno), 0);
@@ -160,17 +142,17 @@ TEST(CdxTree, RebuildOfRandomEntriesEqualsIncrementalAndReusesPages) {
     short error = 0;
     const std::string path = dir.file("t.cdx");
     auto cdx = CdxFile::create(path, error);
-    CdxTag* tag = cdx->addTag(spec("C", 20, ' '), error);
+    CdxTag* tag = cdx->addTag(cdxtest::tagSpec("C", 20, ' '), error);
     std::mt19937 rng(99);
     std::vector<std::pair<std::string, std::uint32_t>> entries;
     for (std::uint32_t r = 1; r <= 20000; ++r) {
         entries.emplace_back(randomKey(rng, 20), r);
         ASSERT_EQ(tag->insert(entries.back().first, r), 0);
     }
-    std::vector<Entry> incremental = walkForward(*tag);
+    std::vector<Entry> incremental = cdxtest::walkForward(*tag);
     entries.push_back(entries.front());  // a repeated pair is kept once
     ASSERT_EQ(cdxtest::rebuildFrom(*tag, entries), 0);
-    EXPECT_EQ(walkForward(*tag), incremental);
+    EXPECT_EQ(cdxtest::walkForward(*tag), incremental);
     ASSERT_EQ(cdx->flush(20000, false), 0);
     const auto sizeAfterFirst = cdxtest::readFile(path).size();
     for (int i = 0; i < 3; ++i)
@@ -187,14 +169,14 @@ TEST(CdxTree, RebuildOfRandomEntriesEqualsIncrementalAndReusesPages) {
     Oracle oracle(incremental.begin(), incremental.end());
     checkFile(path, oracle, ' ');
     ASSERT_EQ(cdxtest::rebuildFrom(*tag, {}), 0);
-    EXPECT_TRUE(walkForward(*tag).empty());
+    EXPECT_TRUE(cdxtest::walkForward(*tag).empty());
 }
 
 TEST(CdxTree, CursorKeepsItsPlaceWhileTheTagChanges) {
     TempDir dir;
     short error = 0;
     auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTag* tag = cdx->addTag(spec("N", 8, '\0'), error);
+    CdxTag* tag = cdx->addTag(cdxtest::tagSpec("N", 8, '\0'), error);
     for (std::uint32_t r = 1; r <= 3000; ++r)
         ASSERT_EQ(tag->insert(xbase::numericKey(r), r), 0);
     CdxCursor c(*tag);

@@ -43,11 +43,7 @@ RebuildSort::RebuildSort(int keyLength, bool unique, std::string spillPath, std:
       capacity_(std::clamp<std::size_t>(budget / (width_ + sizeof(SortKey)), 1,
                                         std::numeric_limits<std::uint32_t>::max())),
       advance_(kNoRun),
-      last_(width_) {
-    // Pages of the arena count as memory only once entries are written to them.
-    arena_ = std::make_unique_for_overwrite<unsigned char[]>(capacity_ * width_);
-    order_ = std::make_unique_for_overwrite<SortKey[]>(capacity_);
-}
+      last_(width_) {}
 
 RebuildSort::~RebuildSort() {
     file_.reset();
@@ -59,6 +55,7 @@ short RebuildSort::add(const unsigned char* key, std::uint32_t recno) {
     if (count_ == capacity_) {
         if (short e = spill()) return e;
     }
+    if (count_ == allocated_) growArena();
     unsigned char* r = record(count_++);
     std::memcpy(r, key, keyLength_);
     for (std::size_t i = 0; i < 4; ++i)
@@ -66,7 +63,20 @@ short RebuildSort::add(const unsigned char* key, std::uint32_t recno) {
     return rc::kSuccess;
 }
 
+// The arena grows with the entries, up to the budget, so a small tag costs
+// little (an allocation of the whole budget is also what the sanitizers pay
+// for in full).
+void RebuildSort::growArena() {
+    constexpr std::size_t kFirstEntries = 4096;
+    const std::size_t entries = std::min(capacity_, std::max(kFirstEntries, allocated_ * 2));
+    auto grown = std::make_unique_for_overwrite<unsigned char[]>(entries * width_);
+    if (count_ > 0) std::memcpy(grown.get(), arena_.get(), count_ * width_);
+    arena_ = std::move(grown);
+    allocated_ = entries;
+}
+
 void RebuildSort::sortArena() {
+    order_ = std::make_unique_for_overwrite<SortKey[]>(count_);
     const std::size_t tailBytes = width_ > 8 ? std::min<std::size_t>(width_ - 8, 4) : 0;
     for (std::size_t i = 0; i < count_; ++i) {
         const unsigned char* r = record(i);
@@ -118,6 +128,7 @@ short RebuildSort::finish() {
 
 short RebuildSort::startMerge() {
     arena_.reset();
+    allocated_ = 0;
     order_.reset();
     const std::size_t share = std::min(budget_ / runs_.size(), kMaxReadBuffer);
     const std::size_t bytes = std::max<std::size_t>(1, share / width_) * width_;

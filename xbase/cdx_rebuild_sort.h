@@ -61,6 +61,7 @@ class RebuildSort {
     };
 
     unsigned char* record(std::size_t i) const { return arena_.get() + i * width_; }
+    void growArena();
     void sortArena();
     short spill();
     short startMerge();
@@ -78,12 +79,13 @@ class RebuildSort {
     const bool unique_;
     const std::string spillPath_;
     const std::size_t budget_;
-    const std::size_t capacity_;  // entries the arena holds
+    const std::size_t capacity_;  // most entries the arena holds (the budget)
 
     std::unique_ptr<unsigned char[]> arena_;
-    std::unique_ptr<SortKey[]> order_;
-    std::size_t count_ = 0;  // entries in the arena
-    std::size_t taken_ = 0;  // entries handed out of the arena
+    std::size_t allocated_ = 0;         // entries the arena has room for now
+    std::unique_ptr<SortKey[]> order_;  // count_ entries, made by sortArena
+    std::size_t count_ = 0;             // entries in the arena
+    std::size_t taken_ = 0;             // entries handed out of the arena
 
     std::unique_ptr<File> file_;
     std::uint64_t fileEnd_ = 0;

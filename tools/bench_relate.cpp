@@ -201,10 +201,11 @@ Result runSearch(xbase::Data4& data, const std::string& query, long documents) {
     std::string previous;
     long seen = 0;
     for (short rc = xbase::relate4top(r); rc == 0; rc = xbase::relate4skip(r, 1)) {
-        const std::string cur(xbase::f4ptr(items), static_cast<std::size_t>(xbase::f4len_v(items)));
+        const std::string_view cur(xbase::f4ptr(items),
+                                   static_cast<std::size_t>(xbase::f4len_v(items)));
         if (cur != previous) {
             if (documents > 0 && ++seen > documents) break;
-            previous = cur;
+            previous.assign(cur);
         }
         ++result.records;
     }

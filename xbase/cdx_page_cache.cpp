@@ -283,7 +283,7 @@ short PageCache::writeDirty() {
     return rc::kSuccess;
 }
 
-void PageCache::trim() {
+void PageCache::trimTouched() {
     for (std::uint32_t off : touched_) {
         Slot* found = at(off);
         if (found == nullptr) continue;

@@ -81,7 +81,9 @@ class PageCache {
     short writeDirty();
     std::size_t dirtyPages() const { return dirty_.size(); }
     // Evicts clean pages, least recently used first, down to the limit.
-    void trim();
+    void trim() {
+        if (!touched_.empty() || total_ > limit_) trimTouched();
+    }
     // Forgets every clean page (another process changed the file).
     void dropClean();
 
@@ -105,6 +107,7 @@ class PageCache {
     void clockPushNewest(Slot& s);
     void clockRemove(Slot& s);
     void erase(std::uint32_t off);
+    void trimTouched();
 
     File& file_;
     std::size_t limit_;

@@ -206,9 +206,10 @@ class Data4 {
     // Set by goFromKey: of the current record only keyFields_ are in buffer_.
     bool partial_ = false;
     const std::vector<KeyField>* keyFields_ = nullptr;
-    // The text goFromKey last made of a numeric key (empty: none).
+    // The text goFromKey last made of a numeric key (empty: none) and the
+    // key's eight bytes, as they lie in the key.
     struct {
-        double value = 0;
+        std::uint64_t keyBits = 0;
         std::string text;
     } lastWhole_;
     std::string blank_;

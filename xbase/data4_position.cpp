@@ -110,24 +110,27 @@ short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::str
         if (fields.empty()) return load(static_cast<std::uint32_t>(recno));
         for (const KeyField& k : fields) {
             char* to = buffer_.data() + dbf_->fieldOffset(k.field);
+            const char* from = key.data() + k.offset;
             if (!k.numeric) {
-                std::memcpy(to, key.data() + k.offset, static_cast<std::size_t>(k.width));
+                std::memcpy(to, from, static_cast<std::size_t>(k.width));
                 continue;
             }
-            const double value =
-                decodeNumericKey(key.substr(static_cast<std::size_t>(k.offset), 8));
-            const int width = fieldLength(k.field);
-            // Walks in key order meet one value many times over. A value that
-            // is not whole may be stored otherwise than it would be written.
-            if (value != lastWhole_.value ||
-                lastWhole_.text.size() != static_cast<std::size_t>(width)) {
-                if (value != std::trunc(value) || !formatNumber(value, width, 0, lastWhole_.text)) {
+            const auto width = static_cast<std::size_t>(fieldLength(k.field));
+            // Walks in key order meet one value many times over: the text
+            // made of the last key bytes is used again while they repeat.
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, from, sizeof bits);
+            if (bits != lastWhole_.keyBits || lastWhole_.text.size() != width) {
+                const double value = decodeNumericKey({from, sizeof bits});
+                // A value that is not whole may be stored otherwise than it would be written.
+                if (value != std::trunc(value) ||
+                    !formatNumber(value, static_cast<int>(width), 0, lastWhole_.text)) {
                     lastWhole_.text.clear();
                     return load(static_cast<std::uint32_t>(recno));
                 }
-                lastWhole_.value = value;
+                lastWhole_.keyBits = bits;
             }
-            std::memcpy(to, lastWhole_.text.data(), static_cast<std::size_t>(width));
+            std::memcpy(to, lastWhole_.text.data(), width);
         }
         partial_ = true;
         keyFields_ = &fields;

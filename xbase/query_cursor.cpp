@@ -224,26 +224,75 @@ class WalkSource : public CandidateSource {
 };
 
 // One run of a merge: the entries of a tag range that share their first
-// groupLength key bytes, already in delivery order.
+// groupLength key bytes, already in delivery order. The first entries of a
+// run are kept when the merge opens it (a snapshot, like a collected list):
+// most runs are short, and of a long one a search that stops early rarely
+// reads more. Only a run read past what was kept opens a cursor, just after
+// the last kept entry.
 struct Run {
+    static constexpr int kKept = 8;
+
     CdxTag* tag = nullptr;
-    std::unique_ptr<CdxCursor> cursor;
-    std::string prefix;
     const KeyRange* range = nullptr;
     const TagOrder* order = nullptr;
+    std::string_view prefix;     // the group's key bytes, in the merge's key arena
+    bool insideRange = false;    // every key with this prefix lies inside range
+    std::size_t keptOffset = 0;  // of the kept keys in the arena, keyLength bytes each
+    std::uint32_t keptRecnos[kKept] = {};
+    int keptCount = 0;
+    int keptNext = 0;
+    bool more = false;             // entries follow the kept ones
+    std::uint64_t keptChange = 0;  // the tag's change count when they were read
+    std::unique_ptr<CdxCursor> cursor;
     Candidate head;
 
-    bool load() {
-        if (!cursor->valid()) return false;
+    bool inRun(std::string_view key) const {
+        return key.substr(0, prefix.size()) == prefix && (insideRange || !keyAbove(key, *range));
+    }
+
+    // Moves head to the run's next entry; false when the run is done.
+    bool advance(const std::string& arena) {
+        const auto keyLength = static_cast<std::size_t>(tag->keyLength());
+        if (keptNext < keptCount) {
+            const int i = keptNext++;
+            setHead(
+                {arena.data() + keptOffset + static_cast<std::size_t>(i) * keyLength, keyLength},
+                keptRecnos[i], keptChange);
+            return true;
+        }
+        if (!more) return false;
+        if (!cursor) {  // reopen after the last kept entry
+            cursor = std::make_unique<CdxCursor>(*tag);
+            const std::string_view last = head.key;
+            if (cursor->seekEntry(last, head.recno) && cursor->key() == last &&
+                cursor->recNo() == head.recno) {
+                cursor->next();
+            }
+        } else {
+            cursor->next();
+        }
         const std::string_view key = cursor->key();
-        if (keyAbove(key, *range) || key.substr(0, prefix.size()) != prefix) return false;
-        entrySortKey(*order, key, head.sortKey);
-        head.recno = cursor->recNo();
-        head.key = key;
-        head.keyChange = tag->changeCount();
+        if (!cursor->valid() || !inRun(key)) return false;
+        setHead(key, cursor->recNo(), tag->changeCount());
         return true;
     }
+
+  private:
+    void setHead(std::string_view key, std::uint32_t recno, std::uint64_t change) {
+        entrySortKey(*order, key, head.sortKey);
+        head.recno = recno;
+        head.key = key;
+        head.keyChange = change;
+    }
 };
+
+// True when every key that begins with prefix lies at or below the range's top.
+bool prefixInside(std::string_view prefix, const KeyRange& range) {
+    const std::string_view hi = range.hi;
+    const int c = prefix.compare(hi.substr(0, prefix.size()));
+    if (c != 0) return c < 0;
+    return !range.hiOpen && hi.find_first_not_of('\xFF', prefix.size()) == std::string::npos;
+}
 
 class MergeSource : public CandidateSource {
   public:
@@ -259,7 +308,13 @@ class MergeSource : public CandidateSource {
                 if (!openRuns(*tags[tagIndex].tag, scan.tag, range, order, budget)) return false;
             }
         }
-        std::make_heap(heap_.begin(), heap_.end(), later_);
+        // Heads are read only now: the arena they point into is complete.
+        for (std::size_t i = 0; i < runs_.size(); ++i) {
+            Run& run = runs_[i];
+            run.prefix = std::string_view(arena_).substr(run.keptOffset, run.prefix.size());
+            if (run.advance(arena_)) heap_.push_back(static_cast<std::uint32_t>(i));
+        }
+        std::make_heap(heap_.begin(), heap_.end(), Later{runs_});
         return true;
     }
 
@@ -269,26 +324,26 @@ class MergeSource : public CandidateSource {
     const Candidate* next() override {
         if (handedOut_) {
             handedOut_ = false;
-            if (heap_.front()->cursor->next() && heap_.front()->load()) {
+            if (runs_[heap_.front()].advance(arena_)) {
                 sinkTop();
             } else {
-                std::pop_heap(heap_.begin(), heap_.end(), later_);
+                std::pop_heap(heap_.begin(), heap_.end(), Later{runs_});
                 heap_.pop_back();
             }
         }
         if (heap_.empty()) return nullptr;
         handedOut_ = true;
-        return &heap_.front()->head;
+        return &runs_[heap_.front()].head;
     }
 
   private:
     // Opens a run at each new group of the range's entries. A scout walks
-    // the range: a run's cursor starts as a copy of it, and the scout reaches
-    // the next group by a few steps (most groups are short) or else by a seek
-    // past the group's prefix.
+    // the range, keeping the first entries of each group for its run, and
+    // reaches the next group by a seek past the prefix of a group longer
+    // than that (in a warm cache a seek costs as much as some twenty steps,
+    // and a step past a leaf's end may read a page the seek would skip).
     bool openRuns(CdxTag& tag, int tagIndex, const KeyRange& range, const TagOrder& order,
                   std::size_t budget) {
-        constexpr int kScoutSteps = 4;
         const auto groupLength = static_cast<std::size_t>(order.groupLength);
         CdxCursor scout(tag);
         bool valid = scout.seekGE(range.lo);
@@ -296,27 +351,33 @@ class MergeSource : public CandidateSource {
             valid = scout.next();
         while (valid && !keyAbove(scout.key(), range)) {
             if (runs_.size() >= budget) return false;
-            auto run = std::make_unique<Run>();
-            run->prefix.assign(scout.key().substr(0, groupLength));
-            run->cursor = std::make_unique<CdxCursor>(scout);
-            run->range = &range;
-            run->order = &order;
-            run->tag = &tag;
-            run->head.tag = tagIndex;
-            run->load();
-            heap_.push_back(run.get());
-            runs_.push_back(std::move(run));
-            if (groupLength == 0) return true;  // the whole range is one run
-            const std::string_view prefix = runs_.back()->prefix;
-            int steps = 0;
-            do {
-                valid = scout.next();
-            } while (valid && ++steps < kScoutSteps &&
-                     scout.key().substr(0, groupLength) == prefix);
-            if (valid && scout.key().substr(0, groupLength) == prefix) {
-                std::string past(prefix);
-                if (!prefixSuccessor(past)) return true;
-                valid = scout.skipTo(past);
+            Run& run = runs_.emplace_back();
+            run.tag = &tag;
+            run.range = &range;
+            run.order = &order;
+            run.head.tag = tagIndex;
+            run.keptOffset = arena_.size();
+            run.keptChange = tag.changeCount();
+            arena_.append(scout.key());
+            // The prefix is viewed in the arena, which may move as it grows.
+            const auto prefixAt = [&] {
+                return std::string_view(arena_).substr(run.keptOffset, groupLength);
+            };
+            run.prefix = prefixAt();
+            run.insideRange = prefixInside(run.prefix, range);
+            run.keptRecnos[run.keptCount++] = scout.recNo();
+            while ((valid = scout.next()) && (run.prefix = prefixAt(), run.inRun(scout.key()))) {
+                if (run.keptCount < Run::kKept) {
+                    arena_.append(scout.key());
+                    run.keptRecnos[run.keptCount++] = scout.recNo();
+                    continue;
+                }
+                run.more = true;
+                if (groupLength == 0) return true;  // the whole range is one run
+                past_.assign(prefixAt());
+                if (!prefixSuccessor(past_)) return true;
+                valid = scout.skipTo(past_);
+                break;
             }
         }
         return true;
@@ -324,27 +385,32 @@ class MergeSource : public CandidateSource {
 
     // Heap order: the run whose head comes first in delivery order on top.
     struct Later {
-        bool operator()(const Run* a, const Run* b) const { return before(b->head, a->head); }
+        const std::vector<Run>& runs;
+        bool operator()(std::uint32_t a, std::uint32_t b) const {
+            return before(runs[b].head, runs[a].head);
+        }
     };
 
     // Restores the heap order after the top run's head moved on.
     void sinkTop() {
+        const Later later{runs_};
         const std::size_t n = heap_.size();
-        Run* const top = heap_.front();
+        const std::uint32_t top = heap_.front();
         std::size_t at = 0;
         for (std::size_t child = 1; child < n; child = 2 * at + 1) {
-            if (child + 1 < n && later_(heap_[child], heap_[child + 1])) ++child;
-            if (!later_(top, heap_[child])) break;
+            if (child + 1 < n && later(heap_[child], heap_[child + 1])) ++child;
+            if (!later(top, heap_[child])) break;
             heap_[at] = heap_[child];
             at = child;
         }
         heap_[at] = top;
     }
 
-    std::vector<std::unique_ptr<Run>> runs_;
-    std::vector<Run*> heap_;  // with handedOut_, the top run has not yet moved on
+    std::vector<Run> runs_;
+    std::string past_;                 // the seek target past a long group, kept for reuse
+    std::string arena_;                // the keys the runs kept, keyLength bytes each
+    std::vector<std::uint32_t> heap_;  // with handedOut_, the top run has not yet moved on
     bool handedOut_ = false;
-    Later later_;
 };
 
 // Walks the delivery order while collecting the plan's ranges on the side.

@@ -386,6 +386,34 @@ SortPlan planSort(const Expression* sort, const std::vector<PlanTag>& tags,
     return plan;
 }
 
+namespace {
+
+// The value of a STR() text: its digits read as one whole number, anything
+// else passed over. The common form, blanks and then at most 18 digits, is
+// read in one pass without a check per character.
+double strSuffixValue(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (text.size() - i <= 18) {
+        std::uint64_t whole = 0;
+        for (; i < text.size(); ++i) {
+            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+            if (digit > 9) break;
+            whole = whole * 10 + digit;
+        }
+        if (i == text.size()) return static_cast<double>(whole);
+    }
+    double value = 0;
+    for (const char c : text) {
+        const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+        if (digit <= 9) value = value * 10 + digit;
+    }
+    return value;
+}
+
+}  // namespace
+
 void entrySortKey(const TagOrder& order, std::string_view key, std::string& out) {
     switch (order.from) {
         case TagOrder::SortKeyFrom::WholeKey:
@@ -395,22 +423,8 @@ void entrySortKey(const TagOrder& order, std::string_view key, std::string& out)
             // Leading blanks, then the digits of a whole number (invariant 5);
             // written in place, as this runs once per entry a merge reads.
             const auto from = std::min(static_cast<std::size_t>(order.offset), key.size());
-            double value = 0;
-            if (key.size() - from <= 18) {  // digits that fit a whole number exactly
-                std::uint64_t whole = 0;
-                for (std::size_t i = from; i < key.size(); ++i) {
-                    const unsigned digit = static_cast<unsigned char>(key[i]) - unsigned{'0'};
-                    if (digit <= 9) whole = whole * 10 + digit;
-                }
-                value = static_cast<double>(whole);
-            } else {
-                for (std::size_t i = from; i < key.size(); ++i) {
-                    const unsigned digit = static_cast<unsigned char>(key[i]) - unsigned{'0'};
-                    if (digit <= 9) value = value * 10 + digit;
-                }
-            }
             out.resize(8);
-            numericKeyInto(value, out.data());
+            numericKeyInto(strSuffixValue(key.substr(from)), out.data());
             return;
         }
         case TagOrder::SortKeyFrom::Nothing:

@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace xbase {
@@ -390,19 +391,26 @@ namespace {
 
 // The value of a STR() text: its digits read as one whole number, anything
 // else passed over. The common form, blanks and then at most 18 digits, is
-// read in one pass without a check per character.
+// read in one pass.
 double strSuffixValue(std::string_view text) {
+    const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
+    while (i < n && text[i] == ' ')
         ++i;
-    if (text.size() - i <= 18) {
+    std::uint64_t number = 0;
+    for (; i < n && n - i <= 18; ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (digit > 9) break;
+        number = number * 10 + digit;
+    }
+    if (i == n) return static_cast<double>(number);
+    if (n <= 18) {  // digits that fit a whole number exactly
         std::uint64_t whole = 0;
-        for (; i < text.size(); ++i) {
-            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-            if (digit > 9) break;
-            whole = whole * 10 + digit;
+        for (const char c : text) {
+            const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+            if (digit <= 9) whole = whole * 10 + digit;
         }
-        if (i == text.size()) return static_cast<double>(whole);
+        return static_cast<double>(whole);
     }
     double value = 0;
     for (const char c : text) {

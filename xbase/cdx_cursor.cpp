@@ -104,6 +104,25 @@ bool CdxCursor::next() {
     return impl_->move(1);
 }
 
+int CdxCursor::nextEntries(unsigned char* keys, std::uint32_t* recnos, int max) {
+    Impl& c = *impl_;
+    if (max < 1 || !c.move(1)) return 0;
+    const auto length = static_cast<std::size_t>(c.tag.tree.keyLength());
+    const cdx::LeafNode& leaf = *c.pos.leaf;
+    const int last = std::min(leaf.size() - 1, c.pos.index + max - 1);
+    const int n = last - c.pos.index + 1;
+    // A leaf holds its keys, and its record numbers, one after another.
+    std::memcpy(keys, leaf.key(c.pos.index), static_cast<std::size_t>(n) * length);
+    for (int i = 0; i < n; ++i)
+        recnos[i] = leaf.recno(c.pos.index + i);
+    if (last > c.pos.index) {
+        c.pos.index = last;
+        std::memcpy(c.key, leaf.key(last), length);
+        c.recno = leaf.recno(last);
+    }
+    return n;
+}
+
 bool CdxCursor::prev() {
     return impl_->move(-1);
 }

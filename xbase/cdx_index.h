@@ -92,6 +92,11 @@ class CdxCursor {
     bool first();
     bool last();
     bool next();  // false (and invalid) past the last entry
+    // Moves on like next() and then on through the entries that follow in
+    // the same leaf, up to max in all, copying each entry it stands on: its
+    // key (keyLength() bytes) to keys, its record number to recnos. The
+    // cursor stands on the last one copied. The count; 0 past the last entry.
+    int nextEntries(unsigned char* keys, std::uint32_t* recnos, int max);
     bool prev();  // false (and invalid) before the first entry
     // First entry whose first prefix.size() bytes are >= prefix; false at end.
     bool seekGE(std::string_view prefix);

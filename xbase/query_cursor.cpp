@@ -185,7 +185,10 @@ class Collector {
 
 // Every record, in delivery order: the entries of the sort tag (tag, an index
 // into the PlanTag list), or record numbers when tag is -1. Sort keys are
-// filled in only when keepSortKeys asks (a race compares them).
+// filled in only when keepSortKeys asks (a race compares them). Tag entries
+// are read a leaf's worth at a time; when the tag changes before they are
+// all handed out, the walk finds the last one handed out again and goes on
+// from there, as a cursor does.
 class WalkSource : public CandidateSource {
   public:
     WalkSource(QueryTable& table, const std::vector<PlanTag>& tags, int tag, bool keepSortKeys)
@@ -193,18 +196,23 @@ class WalkSource : public CandidateSource {
         if (tag >= 0) {
             tag_ = tags[static_cast<std::size_t>(tag)].tag;
             cursor_ = std::make_unique<CdxCursor>(*tag_);
+            keyLength_ = static_cast<std::size_t>(tag_->keyLength());
+            keys_.resize(keyLength_ * kBatch);
         }
     }
     const Candidate* next() override {
         if (cursor_) {
-            const bool valid = started_ ? cursor_->next() : cursor_->first();
-            started_ = true;
-            if (!valid) return nullptr;
-            out_.key = cursor_->key();
-            out_.keyChange = tag_->changeCount();
+            if (at_ == count_ || tag_->changeCount() != readChange_) {
+                if (!refill()) return nullptr;
+            }
+            const int i = at_++;
+            out_.key = {reinterpret_cast<const char*>(keys_.data()) +
+                            static_cast<std::size_t>(i) * keyLength_,
+                        keyLength_};
+            out_.keyChange = readChange_;
             out_.tag = tagIndex_;
             if (keepSortKeys_) out_.sortKey.assign(out_.key);
-            out_.recno = cursor_->recNo();
+            out_.recno = recnos_[i];
             return &out_;
         }
         if (recno_ >= table_.recordCount()) return nullptr;
@@ -213,12 +221,49 @@ class WalkSource : public CandidateSource {
     }
 
   private:
+    static constexpr int kBatch = 64;
+
+    // Reads the entries after the last one handed out; false at the end.
+    bool refill() {
+        at_ = count_ = 0;
+        readChange_ = tag_->changeCount();
+        if (!started_) {
+            started_ = true;
+            if (!cursor_->first()) return false;
+            return takeCursorEntry();
+        }
+        if (!cursor_->valid()) return false;
+        // With entries read but not handed out, the cursor stands past the
+        // last one handed out (out_): back to it, or to its successor when
+        // the change removed it (the successor is then the next to hand out).
+        if (cursor_->key() != out_.key || cursor_->recNo() != out_.recno) {
+            const std::string last(out_.key);
+            if (!cursor_->seekEntry(last, out_.recno)) return false;
+            if (cursor_->key() != last || cursor_->recNo() != out_.recno) return takeCursorEntry();
+        }
+        count_ = cursor_->nextEntries(keys_.data(), recnos_, kBatch);
+        return count_ > 0;
+    }
+
+    bool takeCursorEntry() {
+        std::memcpy(keys_.data(), cursor_->key().data(), keyLength_);
+        recnos_[0] = cursor_->recNo();
+        count_ = 1;
+        return true;
+    }
+
     QueryTable& table_;
     int tagIndex_;
     CdxTag* tag_ = nullptr;
     bool keepSortKeys_;
     std::unique_ptr<CdxCursor> cursor_;
     bool started_ = false;
+    std::size_t keyLength_ = 0;
+    std::vector<unsigned char> keys_;  // the entries read ahead, keyLength_ bytes each
+    std::uint32_t recnos_[kBatch] = {};
+    int count_ = 0;
+    int at_ = 0;                    // the next of them to hand out
+    std::uint64_t readChange_ = 0;  // the tag's change count when they were read
     std::uint32_t recno_ = 0;
     Candidate out_;
 };

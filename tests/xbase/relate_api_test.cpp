@@ -199,6 +199,47 @@ TEST_F(RelateApi, RecordsChangedDuringTheWalkAreJudgedWhenReached) {
     }
 }
 
+// A walk of the whole sort tag reads entries ahead of the records it hands
+// out; entries that move while it walks are met where they are then: a
+// record moved behind the walk is not met again, one moved ahead is met
+// there (so a record moved from the current place is met twice).
+TEST_F(RelateApi, TheSortTagWalkMeetsMovedEntriesWhereTheyAre) {
+    const std::string everything = "UPPER(Keys) + STR(Items) = ''";
+    const std::vector<long> before = oracle(data(), everything, "Items");
+    ASSERT_GE(before.size(), 1000u);  // more than a few leaves of the Items tag
+    Relate4* r = relate4init(&data());
+    relate4querySet(r, everything.c_str());
+    relate4sortSet(r, "Items");
+    std::vector<long> walked, behind, ahead;
+    for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
+        const long here = d4recNo(&data());
+        walked.push_back(here);
+        const auto at = static_cast<std::size_t>(std::find(before.begin(), before.end(), here) -
+                                                 before.begin());
+        const bool metAgain = std::find(ahead.begin(), ahead.end(), here) != ahead.end();
+        if (at % 7 != 0 || at + 3 >= before.size() || metAgain) continue;
+        // The record three places on moves behind the walk, the current one
+        // past every other record.
+        const long next = before[at + 3];
+        behind.push_back(next);
+        ahead.push_back(here);
+        d4goTo(&data(), next);
+        f4assignNVB(d4field(&data(), "Items"), "0", 1);
+        d4goTo(&data(), here);
+        const std::string last = std::to_string(10000 + ahead.size());
+        f4assignNVB(d4field(&data(), "Items"), last.c_str(), static_cast<short>(last.size()));
+    }
+    relate4freeVB(r, 0);
+    std::vector<long> expected;
+    for (long recno : before) {
+        if (std::find(behind.begin(), behind.end(), recno) == behind.end()) {
+            expected.push_back(recno);
+        }
+    }
+    expected.insert(expected.end(), ahead.begin(), ahead.end());
+    EXPECT_EQ(walked, expected);
+}
+
 TEST_F(RelateApi, FreeingWithCloseFilesClosesTheTable) {
     Code4& code = table->code;
     Data4* adopted = code.adopt(std::move(table->data));

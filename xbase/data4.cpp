@@ -261,16 +261,9 @@ Field4* Data4::field(std::string_view name) {
     return &fieldHandles_[static_cast<std::size_t>(i)];
 }
 
-const char* Data4::fieldPtr(int field) {
-    if (partial_ && std::none_of(keyFields_->begin(), keyFields_->end(),
-                                 [&](const KeyField& k) { return k.field == field; })) {
-        complete();
-    }
-    return buffer_.data() + dbf_->fieldOffset(field);
-}
-
-int Data4::fieldLength(int field) const {
-    return dbf_->fields()[static_cast<std::size_t>(field)].length;
+bool Data4::isKeyField(int field) const {
+    return std::any_of(keyFields_->begin(), keyFields_->end(),
+                       [&](const KeyField& k) { return k.field == field; });
 }
 
 const char* Data4::fieldName(int field) const {

@@ -123,8 +123,13 @@ class Data4 {
     short assign(int field, std::string_view text);
     // A memo field takes text as its memo; any other field as assign().
     short memoAssign(int field, std::string_view text);
-    const char* fieldPtr(int field);
-    int fieldLength(int field) const;
+    const char* fieldPtr(int field) {
+        if (partial_ && !isKeyField(field)) complete();
+        return buffer_.data() + dbf_->fieldOffset(field);
+    }
+    int fieldLength(int field) const {
+        return dbf_->fields()[static_cast<std::size_t>(field)].length;
+    }
     const char* fieldName(int field) const;
     // Text of a memo field (bytes of any other field); valid until the next move.
     const std::string& memoText(int field);
@@ -159,6 +164,8 @@ class Data4 {
     void complete() {
         if (partial_) load(recno_);
     }
+    // True when goFromKey took field from the key.
+    bool isKeyField(int field) const;
     void setEof();
     // Re-read what another handle may have changed: the table's record count,
     // the index's pages. Not while this handle holds the structure lock.

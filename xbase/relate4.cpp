@@ -43,6 +43,7 @@ class RelationTable : public QueryTable {
           sortWidth_(sortWidth) {
         for (const PlanTag& tag : tags) {
             tags_.push_back(tag.tag);
+            keyLengths_.push_back(static_cast<std::size_t>(tag.tag->keyLength()));
             keyFields_.push_back(tag.key->keyFields(tag.tag->keyLength(), data.recordLayout()));
         }
         if (fixed_) {  // one answer for every record
@@ -85,9 +86,8 @@ class RelationTable : public QueryTable {
     // The key of an entry read before its tag last changed may be stale.
     bool keyCurrent(const Candidate& c) const {
         if (c.tag < 0) return false;
-        const CdxTag& tag = *tags_[static_cast<std::size_t>(c.tag)];
-        return c.keyChange == tag.changeCount() &&
-               c.key.size() == static_cast<std::size_t>(tag.keyLength());
+        const auto tag = static_cast<std::size_t>(c.tag);
+        return c.key.size() == keyLengths_[tag] && c.keyChange == tags_[tag]->changeCount();
     }
 
     Data4& data_;
@@ -96,6 +96,7 @@ class RelationTable : public QueryTable {
     bool fixedResult_ = true;
     std::vector<std::optional<KeyBinding>> bindings_;  // per PlanTag
     std::vector<CdxTag*> tags_;                        // per PlanTag
+    std::vector<std::size_t> keyLengths_;              // per PlanTag
     std::vector<std::vector<KeyField>> keyFields_;     // per PlanTag
     const Expression* sort_;
     int sortWidth_;

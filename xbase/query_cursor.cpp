@@ -18,6 +18,8 @@
 //     caller stops asking.
 #include "xbase/query_cursor.h"
 
+#include "xbase/cdx_leaf_batch.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -196,23 +198,18 @@ class WalkSource : public CandidateSource {
         if (tag >= 0) {
             tag_ = tags[static_cast<std::size_t>(tag)].tag;
             cursor_ = std::make_unique<CdxCursor>(*tag_);
-            keyLength_ = static_cast<std::size_t>(tag_->keyLength());
-            keys_.resize(keyLength_ * kBatch);
+            batch_ = std::make_unique<LeafBatch>(*tag_);
         }
     }
     const Candidate* next() override {
         if (cursor_) {
-            if (at_ == count_ || tag_->changeCount() != readChange_) {
-                if (!refill()) return nullptr;
-            }
-            const int i = at_++;
-            out_.key = {reinterpret_cast<const char*>(keys_.data()) +
-                            static_cast<std::size_t>(i) * keyLength_,
-                        keyLength_};
+            const bool onward = started_ && tag_->changeCount() == readChange_ && batch_->advance();
+            if (!onward && !moveOn()) return nullptr;
+            out_.key = batch_->key();
             out_.keyChange = readChange_;
             out_.tag = tagIndex_;
             if (keepSortKeys_) out_.sortKey.assign(out_.key);
-            out_.recno = recnos_[i];
+            out_.recno = batch_->recNo();
             return &out_;
         }
         if (recno_ >= table_.recordCount()) return nullptr;
@@ -221,35 +218,27 @@ class WalkSource : public CandidateSource {
     }
 
   private:
-    static constexpr int kBatch = 64;
-
-    // Reads the entries after the last one handed out; false at the end.
-    bool refill() {
-        at_ = count_ = 0;
-        readChange_ = tag_->changeCount();
+    // Makes the next entry current in the batch when it is not simply the
+    // batch's next one; false at the end.
+    bool moveOn() {
+        const std::uint64_t change = tag_->changeCount();
         if (!started_) {
             started_ = true;
-            if (!cursor_->first()) return false;
-            return takeCursorEntry();
+            readChange_ = change;
+            return cursor_->first() && batch_->takeCursor(*cursor_);
         }
-        if (!cursor_->valid()) return false;
-        // With entries read but not handed out, the cursor stands past the
-        // last one handed out (out_): back to it, or to its successor when
-        // the change removed it (the successor is then the next to hand out).
-        if (cursor_->key() != out_.key || cursor_->recNo() != out_.recno) {
-            const std::string last(out_.key);
-            if (!cursor_->seekEntry(last, out_.recno)) return false;
-            if (cursor_->key() != last || cursor_->recNo() != out_.recno) return takeCursorEntry();
-        }
-        count_ = cursor_->nextEntries(keys_.data(), recnos_, kBatch);
-        return count_ > 0;
-    }
-
-    bool takeCursorEntry() {
-        std::memcpy(keys_.data(), cursor_->key().data(), keyLength_);
-        recnos_[0] = cursor_->recNo();
-        count_ = 1;
-        return true;
+        if (change == readChange_) return batch_->fill(*cursor_);
+        // The tag changed: the cursor stands on the last entry read, not
+        // necessarily the last one handed out (the batch's current one).
+        // Back to that, or to its successor when the change removed it (the
+        // successor is then the next to hand out).
+        readChange_ = change;
+        if (batch_->atLast()) return batch_->fill(*cursor_);
+        const std::string last(batch_->key());
+        const std::uint32_t recno = batch_->recNo();
+        if (!cursor_->seekEntry(last, recno)) return false;
+        if (cursor_->key() == last && cursor_->recNo() == recno) return batch_->fill(*cursor_);
+        return batch_->takeCursor(*cursor_);
     }
 
     QueryTable& table_;
@@ -257,15 +246,42 @@ class WalkSource : public CandidateSource {
     CdxTag* tag_ = nullptr;
     bool keepSortKeys_;
     std::unique_ptr<CdxCursor> cursor_;
+    std::unique_ptr<LeafBatch> batch_;
     bool started_ = false;
-    std::size_t keyLength_ = 0;
-    std::vector<unsigned char> keys_;  // the entries read ahead, keyLength_ bytes each
-    std::uint32_t recnos_[kBatch] = {};
-    int count_ = 0;
-    int at_ = 0;                    // the next of them to hand out
-    std::uint64_t readChange_ = 0;  // the tag's change count when they were read
+    std::uint64_t readChange_ = 0;  // the tag's change count when the batch was read
     std::uint32_t recno_ = 0;
     Candidate out_;
+};
+
+// A walk over a tag range that reads its entries a leaf at a time: the
+// scout with which a merge finds its runs.
+class Scout {
+  public:
+    explicit Scout(CdxTag& tag) : cursor_(tag), batch_(tag) {}
+
+    bool seekGE(std::string_view prefix) {
+        return cursor_.seekGE(prefix) && batch_.takeCursor(cursor_);
+    }
+    bool next() { return batch_.advance() || batch_.fill(cursor_); }
+    // The first entry whose key, in its first prefix.size() bytes, is at or
+    // past prefix (the current one when it is); false when none is.
+    bool skipTo(std::string_view prefix) {
+        if (atOrPast(prefix)) return true;
+        while (batch_.advance()) {
+            if (atOrPast(prefix)) return true;
+        }
+        return cursor_.skipTo(prefix) && batch_.takeCursor(cursor_);
+    }
+    std::string_view key() const { return batch_.key(); }
+    std::uint32_t recNo() const { return batch_.recNo(); }
+
+  private:
+    bool atOrPast(std::string_view prefix) const {
+        return batch_.key().substr(0, prefix.size()) >= prefix;
+    }
+
+    CdxCursor cursor_;
+    LeafBatch batch_;
 };
 
 // One run of a merge: the entries of a tag range that share their first
@@ -390,7 +406,7 @@ class MergeSource : public CandidateSource {
     bool openRuns(CdxTag& tag, int tagIndex, const KeyRange& range, const TagOrder& order,
                   std::size_t budget) {
         const auto groupLength = static_cast<std::size_t>(order.groupLength);
-        CdxCursor scout(tag);
+        Scout scout(tag);
         bool valid = scout.seekGE(range.lo);
         while (valid && keyBelow(scout.key(), range))
             valid = scout.next();

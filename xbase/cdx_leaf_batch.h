@@ -1,0 +1,64 @@
+// Tag entries copied out a leaf at a time, for walks that read many entries
+// in a row: stepping through the copies costs far less than a cursor step.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "xbase/cdx_index.h"
+
+namespace xbase {
+
+class LeafBatch {
+  public:
+    explicit LeafBatch(CdxTag& tag)
+        : length_(static_cast<std::size_t>(tag.keyLength())), keys_(length_ * kSize) {}
+
+    // Reads the entries after the cursor's own (see CdxCursor::nextEntries);
+    // the first of them is current. False past the last entry.
+    bool fill(CdxCursor& cursor) {
+        at_ = 0;
+        count_ = cursor.nextEntries(keys_.data(), recnos_, kSize);
+        return count_ > 0;
+    }
+    // Makes the cursor's own entry the only one, current.
+    bool takeCursor(const CdxCursor& cursor) {
+        at_ = count_ = 0;
+        if (!cursor.valid()) return false;
+        std::memcpy(keys_.data(), cursor.key().data(), length_);
+        recnos_[0] = cursor.recNo();
+        count_ = 1;
+        return true;
+    }
+    // Moves to the next entry read; false (and no entry current) when none is left.
+    bool advance() {
+        if (at_ + 1 >= count_) {
+            at_ = count_;
+            return false;
+        }
+        ++at_;
+        return true;
+    }
+    // The current entry is the last one read: the cursor that read it stands on it.
+    bool atLast() const { return at_ + 1 == count_; }
+
+    std::string_view key() const {
+        return {
+            reinterpret_cast<const char*>(keys_.data()) + static_cast<std::size_t>(at_) * length_,
+            length_};
+    }
+    std::uint32_t recNo() const { return recnos_[at_]; }
+
+  private:
+    static constexpr int kSize = 64;
+    std::size_t length_;
+    std::vector<unsigned char> keys_;  // kSize keys of length_ bytes
+    std::uint32_t recnos_[kSize] = {};
+    int count_ = 0;
+    int at_ = 0;
+};
+
+}  // namespace xbase

@@ -14,14 +14,18 @@ namespace xbase {
 
 class LeafBatch {
   public:
-    explicit LeafBatch(CdxTag& tag)
-        : length_(static_cast<std::size_t>(tag.keyLength())), keys_(length_ * kSize) {}
+    // Up to size entries at a time.
+    explicit LeafBatch(CdxTag& tag, int size = 64)
+        : size_(size),
+          length_(static_cast<std::size_t>(tag.keyLength())),
+          keys_(length_ * static_cast<std::size_t>(size)),
+          recnos_(static_cast<std::size_t>(size)) {}
 
     // Reads the entries after the cursor's own (see CdxCursor::nextEntries);
     // the first of them is current. False past the last entry.
     bool fill(CdxCursor& cursor) {
         at_ = 0;
-        count_ = cursor.nextEntries(keys_.data(), recnos_, kSize);
+        count_ = cursor.nextEntries(keys_.data(), recnos_.data(), size_);
         return count_ > 0;
     }
     // Makes the cursor's own entry the only one, current.
@@ -50,13 +54,13 @@ class LeafBatch {
             reinterpret_cast<const char*>(keys_.data()) + static_cast<std::size_t>(at_) * length_,
             length_};
     }
-    std::uint32_t recNo() const { return recnos_[at_]; }
+    std::uint32_t recNo() const { return recnos_[static_cast<std::size_t>(at_)]; }
 
   private:
-    static constexpr int kSize = 64;
+    int size_;
     std::size_t length_;
-    std::vector<unsigned char> keys_;  // kSize keys of length_ bytes
-    std::uint32_t recnos_[kSize] = {};
+    std::vector<unsigned char> keys_;  // size_ keys of length_ bytes
+    std::vector<std::uint32_t> recnos_;
     int count_ = 0;
     int at_ = 0;
 };

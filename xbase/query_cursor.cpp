@@ -29,10 +29,10 @@ namespace xbase {
 
 namespace {
 
-// The big-endian value of an 8-byte sort key (numeric and date keys).
-std::uint64_t keyBits(const std::string& key) {
+// The big-endian value of eight bytes of a sort key.
+std::uint64_t keyBits(const char* bytes) {
     std::uint64_t v = 0;
-    std::memcpy(&v, key.data(), sizeof v);
+    std::memcpy(&v, bytes, sizeof v);
     if constexpr (std::endian::native == std::endian::little) {  // a byte swap
         v = (v & 0x00000000FFFFFFFFull) << 32 | (v & 0xFFFFFFFF00000000ull) >> 32;
         v = (v & 0x0000FFFF0000FFFFull) << 16 | (v & 0xFFFF0000FFFF0000ull) >> 16;
@@ -42,9 +42,17 @@ std::uint64_t keyBits(const std::string& key) {
 }
 
 bool before(const Candidate& a, const Candidate& b) {
-    if (a.sortKey.size() == 8 && b.sortKey.size() == 8) {  // a numeric order: no memcmp call
-        const std::uint64_t x = keyBits(a.sortKey), y = keyBits(b.sortKey);
-        return x < y || (x == y && a.recno < b.recno);
+    const std::size_t n = a.sortKey.size();
+    if (n == b.sortKey.size() && n >= 8 && n <= 16) {
+        // Numeric and date keys, and STR() texts: compared as words, the
+        // first eight bytes and then the last eight, instead of by memcmp.
+        const char *x = a.sortKey.data(), *y = b.sortKey.data();
+        std::uint64_t p = keyBits(x), q = keyBits(y);
+        if (p == q && n > 8) {
+            p = keyBits(x + n - 8);
+            q = keyBits(y + n - 8);
+        }
+        return p < q || (p == q && a.recno < b.recno);
     }
     const int c = a.sortKey.compare(b.sortKey);
     return c < 0 || (c == 0 && a.recno < b.recno);
@@ -292,19 +300,27 @@ class Scout {
 // the last kept entry.
 struct Run {
     static constexpr int kKept = 8;
+    static constexpr int kBatch = 32;
 
     CdxTag* tag = nullptr;
     const KeyRange* range = nullptr;
     const TagOrder* order = nullptr;
-    std::string_view prefix;     // the group's key bytes, in the merge's key arena
-    bool insideRange = false;    // every key with this prefix lies inside range
+    std::string_view prefix;   // the group's key bytes, in the merge's key arena
+    bool insideRange = false;  // every key with this prefix lies inside range
+    // The sort key is the entry's STR(sort) text itself: every run of the
+    // merge reads one tag whose STR() texts order like their values.
+    bool strText = false;
     std::size_t keptOffset = 0;  // of the kept keys in the arena, keyLength bytes each
     std::uint32_t keptRecnos[kKept] = {};
     int keptCount = 0;
     int keptNext = 0;
     bool more = false;             // entries follow the kept ones
     std::uint64_t keptChange = 0;  // the tag's change count when they were read
+    // Past the kept entries: a cursor, and the entries it read ahead (a
+    // snapshot too) with the tag's change count when they were read.
     std::unique_ptr<CdxCursor> cursor;
+    std::unique_ptr<LeafBatch> batch;
+    std::uint64_t batchChange = 0;
     Candidate head;
 
     bool inRun(std::string_view key) const {
@@ -322,25 +338,29 @@ struct Run {
             return true;
         }
         if (!more) return false;
-        if (!cursor) {  // reopen after the last kept entry
+        if (!cursor) {  // reopen after the last kept entry, or at its successor
             cursor = std::make_unique<CdxCursor>(*tag);
-            const std::string_view last = head.key;
-            if (cursor->seekEntry(last, head.recno) && cursor->key() == last &&
-                cursor->recNo() == head.recno) {
-                cursor->next();
-            }
-        } else {
-            cursor->next();
+            batch = std::make_unique<LeafBatch>(*tag, kBatch);
+            batchChange = tag->changeCount();
+            if (!cursor->seekEntry(head.key, head.recno)) return false;
+            const bool same = cursor->key() == head.key && cursor->recNo() == head.recno;
+            if (!(same ? batch->fill(*cursor) : batch->takeCursor(*cursor))) return false;
+        } else if (!batch->advance()) {
+            batchChange = tag->changeCount();
+            if (!batch->fill(*cursor)) return false;
         }
-        const std::string_view key = cursor->key();
-        if (!cursor->valid() || !inRun(key)) return false;
-        setHead(key, cursor->recNo(), tag->changeCount());
+        if (!inRun(batch->key())) return false;
+        setHead(batch->key(), batch->recNo(), batchChange);
         return true;
     }
 
   private:
     void setHead(std::string_view key, std::uint32_t recno, std::uint64_t change) {
-        entrySortKey(*order, key, head.sortKey);
+        if (strText) {
+            head.sortKey.assign(key.substr(static_cast<std::size_t>(order->offset)));
+        } else {
+            entrySortKey(*order, key, head.sortKey);
+        }
         head.recno = recno;
         head.key = key;
         head.keyChange = change;
@@ -365,6 +385,7 @@ class MergeSource : public CandidateSource {
             const auto tagIndex = static_cast<std::size_t>(scan.tag);
             const TagOrder& order = sort.tagOrders[tagIndex];
             if (order.groupLength < 0) return false;
+            strText_ = plan.scans.size() == 1 && order.from == TagOrder::SortKeyFrom::StrSuffix;
             for (const KeyRange& range : scan.ranges) {
                 if (!openRuns(*tags[tagIndex].tag, scan.tag, range, order, budget)) return false;
             }
@@ -417,6 +438,7 @@ class MergeSource : public CandidateSource {
             run.range = &range;
             run.order = &order;
             run.head.tag = tagIndex;
+            run.strText = strText_;
             run.keptOffset = arena_.size();
             run.keptChange = tag.changeCount();
             arena_.append(scout.key());
@@ -468,6 +490,7 @@ class MergeSource : public CandidateSource {
     }
 
     std::vector<Run> runs_;
+    bool strText_ = false;             // see Run::strText
     std::string past_;                 // the seek target past a long group, kept for reuse
     std::string arena_;                // the keys the runs kept, keyLength bytes each
     std::vector<std::uint32_t> heap_;  // with handedOut_, the top run has not yet moved on

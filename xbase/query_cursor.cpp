@@ -18,18 +18,15 @@
 //     caller stops asking.
 #include "xbase/query_cursor.h"
 
-#include "xbase/cdx_leaf_batch.h"
-
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
+#include "xbase/cdx_leaf_batch.h"
+#include "xbase/query_sources.h"
+
 namespace xbase {
 
-namespace {
-
-// The big-endian value of eight bytes of a sort key.
 std::uint64_t keyBits(const char* bytes) {
     std::uint64_t v = 0;
     std::memcpy(&v, bytes, sizeof v);
@@ -41,7 +38,7 @@ std::uint64_t keyBits(const char* bytes) {
     return v;
 }
 
-bool before(const Candidate& a, const Candidate& b) {
+bool candidateBefore(const Candidate& a, const Candidate& b) {
     const std::size_t n = a.sortKey.size();
     if (n == b.sortKey.size() && n >= 8 && n <= 16) {
         // Numeric and date keys, and STR() texts: compared as words, the
@@ -58,22 +55,11 @@ bool before(const Candidate& a, const Candidate& b) {
     return c < 0 || (c == 0 && a.recno < b.recno);
 }
 
-bool same(const Candidate& a, const Candidate& b) {
+bool sameCandidate(const Candidate& a, const Candidate& b) {
     return a.recno == b.recno && a.sortKey == b.sortKey;
 }
 
-// The next key after every key that begins with prefix; false when none is.
-bool prefixSuccessor(std::string& prefix) {
-    while (!prefix.empty()) {
-        auto& last = reinterpret_cast<unsigned char&>(prefix.back());
-        if (last != 0xFF) {
-            ++last;
-            return true;
-        }
-        prefix.pop_back();
-    }
-    return false;
-}
+namespace {
 
 // The entries of one tag inside its ranges, in key order.
 class RangeScan {
@@ -118,8 +104,8 @@ class RangeScan {
 class ListSource : public CandidateSource {
   public:
     explicit ListSource(std::vector<Candidate> list) : list_(std::move(list)) {
-        std::sort(list_.begin(), list_.end(), before);
-        list_.erase(std::unique(list_.begin(), list_.end(), same), list_.end());
+        std::sort(list_.begin(), list_.end(), candidateBefore);
+        list_.erase(std::unique(list_.begin(), list_.end(), sameCandidate), list_.end());
     }
     const Candidate* next() override { return index_ < list_.size() ? &list_[index_++] : nullptr; }
 
@@ -178,7 +164,7 @@ class Collector {
         for (std::uint32_t recno : unkeyed_)
             list.push_back({table.sortKey(recno), recno});
         if (after != nullptr) {
-            std::erase_if(list, [&](const Candidate& c) { return !before(*after, c); });
+            std::erase_if(list, [&](const Candidate& c) { return !candidateBefore(*after, c); });
         }
         return list;
     }
@@ -261,242 +247,6 @@ class WalkSource : public CandidateSource {
     Candidate out_;
 };
 
-// A walk over a tag range that reads its entries a leaf at a time: the
-// scout with which a merge finds its runs.
-class Scout {
-  public:
-    explicit Scout(CdxTag& tag) : cursor_(tag), batch_(tag) {}
-
-    bool seekGE(std::string_view prefix) {
-        return cursor_.seekGE(prefix) && batch_.takeCursor(cursor_);
-    }
-    bool next() { return batch_.advance() || batch_.fill(cursor_); }
-    // The first entry whose key, in its first prefix.size() bytes, is at or
-    // past prefix (the current one when it is); false when none is.
-    bool skipTo(std::string_view prefix) {
-        if (atOrPast(prefix)) return true;
-        while (batch_.advance()) {
-            if (atOrPast(prefix)) return true;
-        }
-        return cursor_.skipTo(prefix) && batch_.takeCursor(cursor_);
-    }
-    std::string_view key() const { return batch_.key(); }
-    std::uint32_t recNo() const { return batch_.recNo(); }
-
-  private:
-    bool atOrPast(std::string_view prefix) const {
-        return batch_.key().substr(0, prefix.size()) >= prefix;
-    }
-
-    CdxCursor cursor_;
-    LeafBatch batch_;
-};
-
-// One run of a merge: the entries of a tag range that share their first
-// groupLength key bytes, already in delivery order. The first entries of a
-// run are kept when the merge opens it (a snapshot, like a collected list):
-// most runs are short, and of a long one a search that stops early rarely
-// reads more. Only a run read past what was kept opens a cursor, just after
-// the last kept entry.
-struct Run {
-    static constexpr int kKept = 8;
-    static constexpr int kBatch = 32;
-
-    CdxTag* tag = nullptr;
-    const KeyRange* range = nullptr;
-    const TagOrder* order = nullptr;
-    std::string_view prefix;   // the group's key bytes, in the merge's key arena
-    bool insideRange = false;  // every key with this prefix lies inside range
-    // The sort key is the entry's STR(sort) text itself: every run of the
-    // merge reads one tag whose STR() texts order like their values.
-    bool strText = false;
-    std::size_t keptOffset = 0;  // of the kept keys in the arena, keyLength bytes each
-    std::uint32_t keptRecnos[kKept] = {};
-    int keptCount = 0;
-    int keptNext = 0;
-    bool more = false;             // entries follow the kept ones
-    std::uint64_t keptChange = 0;  // the tag's change count when they were read
-    // Past the kept entries: a cursor, and the entries it read ahead (a
-    // snapshot too) with the tag's change count when they were read.
-    std::unique_ptr<CdxCursor> cursor;
-    std::unique_ptr<LeafBatch> batch;
-    std::uint64_t batchChange = 0;
-    Candidate head;
-
-    bool inRun(std::string_view key) const {
-        return key.substr(0, prefix.size()) == prefix && (insideRange || !keyAbove(key, *range));
-    }
-
-    // Moves head to the run's next entry; false when the run is done.
-    bool advance(const std::string& arena) {
-        const auto keyLength = static_cast<std::size_t>(tag->keyLength());
-        if (keptNext < keptCount) {
-            const int i = keptNext++;
-            setHead(
-                {arena.data() + keptOffset + static_cast<std::size_t>(i) * keyLength, keyLength},
-                keptRecnos[i], keptChange);
-            return true;
-        }
-        if (!more) return false;
-        if (!cursor) {  // reopen after the last kept entry, or at its successor
-            cursor = std::make_unique<CdxCursor>(*tag);
-            batch = std::make_unique<LeafBatch>(*tag, kBatch);
-            batchChange = tag->changeCount();
-            if (!cursor->seekEntry(head.key, head.recno)) return false;
-            const bool same = cursor->key() == head.key && cursor->recNo() == head.recno;
-            if (!(same ? batch->fill(*cursor) : batch->takeCursor(*cursor))) return false;
-        } else if (!batch->advance()) {
-            batchChange = tag->changeCount();
-            if (!batch->fill(*cursor)) return false;
-        }
-        if (!inRun(batch->key())) return false;
-        setHead(batch->key(), batch->recNo(), batchChange);
-        return true;
-    }
-
-  private:
-    void setHead(std::string_view key, std::uint32_t recno, std::uint64_t change) {
-        if (strText) {
-            head.sortKey.assign(key.substr(static_cast<std::size_t>(order->offset)));
-        } else {
-            entrySortKey(*order, key, head.sortKey);
-        }
-        head.recno = recno;
-        head.key = key;
-        head.keyChange = change;
-    }
-};
-
-// True when every key that begins with prefix lies at or below the range's top.
-bool prefixInside(std::string_view prefix, const KeyRange& range) {
-    const std::string_view hi = range.hi;
-    const int c = prefix.compare(hi.substr(0, prefix.size()));
-    if (c != 0) return c < 0;
-    return !range.hiOpen && hi.find_first_not_of('\xFF', prefix.size()) == std::string::npos;
-}
-
-class MergeSource : public CandidateSource {
-  public:
-    // Opens the runs of the plan; false when a tag's entries form no runs or
-    // the runs exceed budget.
-    bool open(const std::vector<PlanTag>& tags, const QueryPlan& plan, const SortPlan& sort,
-              std::size_t budget) {
-        for (const TagRanges& scan : plan.scans) {
-            const auto tagIndex = static_cast<std::size_t>(scan.tag);
-            const TagOrder& order = sort.tagOrders[tagIndex];
-            if (order.groupLength < 0) return false;
-            strText_ = plan.scans.size() == 1 && order.from == TagOrder::SortKeyFrom::StrSuffix;
-            for (const KeyRange& range : scan.ranges) {
-                if (!openRuns(*tags[tagIndex].tag, scan.tag, range, order, budget)) return false;
-            }
-        }
-        // Heads are read only now: the arena they point into is complete.
-        for (std::size_t i = 0; i < runs_.size(); ++i) {
-            Run& run = runs_[i];
-            run.prefix = std::string_view(arena_).substr(run.keptOffset, run.prefix.size());
-            if (run.advance(arena_)) heap_.push_back(static_cast<std::uint32_t>(i));
-        }
-        std::make_heap(heap_.begin(), heap_.end(), Later{runs_});
-        return true;
-    }
-
-    // The run handed out last (the heap's top) moves on only now, so its key
-    // stays valid while the candidate is checked (invariant 2); then it sinks
-    // to its place, or leaves the heap when it is done.
-    const Candidate* next() override {
-        if (handedOut_) {
-            handedOut_ = false;
-            if (runs_[heap_.front()].advance(arena_)) {
-                sinkTop();
-            } else {
-                std::pop_heap(heap_.begin(), heap_.end(), Later{runs_});
-                heap_.pop_back();
-            }
-        }
-        if (heap_.empty()) return nullptr;
-        handedOut_ = true;
-        return &runs_[heap_.front()].head;
-    }
-
-  private:
-    // Opens a run at each new group of the range's entries. A scout walks
-    // the range, keeping the first entries of each group for its run, and
-    // reaches the next group by a seek past the prefix of a group longer
-    // than that (in a warm cache a seek costs as much as some twenty steps,
-    // and a step past a leaf's end may read a page the seek would skip).
-    bool openRuns(CdxTag& tag, int tagIndex, const KeyRange& range, const TagOrder& order,
-                  std::size_t budget) {
-        const auto groupLength = static_cast<std::size_t>(order.groupLength);
-        Scout scout(tag);
-        bool valid = scout.seekGE(range.lo);
-        while (valid && keyBelow(scout.key(), range))
-            valid = scout.next();
-        while (valid && !keyAbove(scout.key(), range)) {
-            if (runs_.size() >= budget) return false;
-            Run& run = runs_.emplace_back();
-            run.tag = &tag;
-            run.range = &range;
-            run.order = &order;
-            run.head.tag = tagIndex;
-            run.strText = strText_;
-            run.keptOffset = arena_.size();
-            run.keptChange = tag.changeCount();
-            arena_.append(scout.key());
-            // The prefix is viewed in the arena, which may move as it grows.
-            const auto prefixAt = [&] {
-                return std::string_view(arena_).substr(run.keptOffset, groupLength);
-            };
-            run.prefix = prefixAt();
-            run.insideRange = prefixInside(run.prefix, range);
-            run.keptRecnos[run.keptCount++] = scout.recNo();
-            while ((valid = scout.next()) && (run.prefix = prefixAt(), run.inRun(scout.key()))) {
-                if (run.keptCount < Run::kKept) {
-                    arena_.append(scout.key());
-                    run.keptRecnos[run.keptCount++] = scout.recNo();
-                    continue;
-                }
-                run.more = true;
-                if (groupLength == 0) return true;  // the whole range is one run
-                past_.assign(prefixAt());
-                if (!prefixSuccessor(past_)) return true;
-                valid = scout.skipTo(past_);
-                break;
-            }
-        }
-        return true;
-    }
-
-    // Heap order: the run whose head comes first in delivery order on top.
-    struct Later {
-        const std::vector<Run>& runs;
-        bool operator()(std::uint32_t a, std::uint32_t b) const {
-            return before(runs[b].head, runs[a].head);
-        }
-    };
-
-    // Restores the heap order after the top run's head moved on.
-    void sinkTop() {
-        const Later later{runs_};
-        const std::size_t n = heap_.size();
-        const std::uint32_t top = heap_.front();
-        std::size_t at = 0;
-        for (std::size_t child = 1; child < n; child = 2 * at + 1) {
-            if (child + 1 < n && later(heap_[child], heap_[child + 1])) ++child;
-            if (!later(top, heap_[child])) break;
-            heap_[at] = heap_[child];
-            at = child;
-        }
-        heap_[at] = top;
-    }
-
-    std::vector<Run> runs_;
-    bool strText_ = false;             // see Run::strText
-    std::string past_;                 // the seek target past a long group, kept for reuse
-    std::string arena_;                // the keys the runs kept, keyLength bytes each
-    std::vector<std::uint32_t> heap_;  // with handedOut_, the top run has not yet moved on
-    bool handedOut_ = false;
-};
-
 // Walks the delivery order while collecting the plan's ranges on the side.
 class RaceSource : public CandidateSource {
   public:
@@ -565,8 +315,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
         return;
     }
     if (plan.optimized) {
-        auto merge = std::make_unique<MergeSource>();
-        if (merge->open(tags, plan, sort, tuning.mergeBudget)) {
+        if (auto merge = openMerge(tags, plan, sort, tuning.mergeBudget)) {
             strategy_ = Strategy::Merge;
             source_ = std::move(merge);
             twice_ = plan.scans.size() > 1;
@@ -601,7 +350,7 @@ QueryCursor::~QueryCursor() = default;
 const Candidate* QueryCursor::next() {
     while (const Candidate* candidate = source_->next()) {
         if (twice_) {
-            if (same(*candidate, previous_)) continue;
+            if (sameCandidate(*candidate, previous_)) continue;
             previous_.sortKey = candidate->sortKey;
             previous_.recno = candidate->recno;
         }

@@ -1,0 +1,316 @@
+// The merge of a query relation: the runs of the plan's key ranges, each
+// already in delivery order, merged through a heap. Used where a plan's
+// ranges are made of a bounded number of runs (one per keyword, say).
+//
+// Design note. Invariants (beside those of query_cursor.cpp):
+//  1. A run's first entries are kept when it is opened, and a run read past
+//     them reads on through its own cursor a leaf batch at a time: both are
+//     snapshots, their candidates carrying the tag's change count when read,
+//     so a stale key is never trusted (the record is read instead).
+//  2. The heap holds one entry per unfinished run, ordered by its head's
+//     (sort key, recno); a run handed out moves on only when the next
+//     candidate is asked for.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/cdx_leaf_batch.h"
+#include "xbase/query_sources.h"
+
+namespace xbase {
+
+namespace {
+
+// The next key after every key that begins with prefix; false when none is.
+bool prefixSuccessor(std::string& prefix) {
+    while (!prefix.empty()) {
+        auto& last = reinterpret_cast<unsigned char&>(prefix.back());
+        if (last != 0xFF) {
+            ++last;
+            return true;
+        }
+        prefix.pop_back();
+    }
+    return false;
+}
+
+// A walk over a tag range that reads its entries a leaf at a time: the
+// scout with which a merge finds its runs.
+class Scout {
+  public:
+    explicit Scout(CdxTag& tag) : cursor_(tag), batch_(tag) {}
+
+    bool seekGE(std::string_view prefix) {
+        return cursor_.seekGE(prefix) && batch_.takeCursor(cursor_);
+    }
+    bool next() { return batch_.advance() || batch_.fill(cursor_); }
+    // The first entry whose key, in its first prefix.size() bytes, is at or
+    // past prefix (the current one when it is); false when none is.
+    bool skipTo(std::string_view prefix) {
+        if (atOrPast(prefix)) return true;
+        while (batch_.advance()) {
+            if (atOrPast(prefix)) return true;
+        }
+        return cursor_.skipTo(prefix) && batch_.takeCursor(cursor_);
+    }
+    std::string_view key() const { return batch_.key(); }
+    std::uint32_t recNo() const { return batch_.recNo(); }
+
+  private:
+    bool atOrPast(std::string_view prefix) const {
+        return batch_.key().substr(0, prefix.size()) >= prefix;
+    }
+
+    CdxCursor cursor_;
+    LeafBatch batch_;
+};
+
+// One run of a merge: the entries of a tag range that share their first
+// groupLength key bytes, already in delivery order. The first entries of a
+// run are kept when the merge opens it (a snapshot, like a collected list):
+// most runs are short, and of a long one a search that stops early rarely
+// reads more. Only a run read past what was kept opens a cursor, just after
+// the last kept entry.
+struct Run {
+    static constexpr int kKept = 8;
+    static constexpr int kBatch = 32;
+
+    CdxTag* tag = nullptr;
+    const KeyRange* range = nullptr;
+    const TagOrder* order = nullptr;
+    std::string_view prefix;   // the group's key bytes, in the merge's key arena
+    bool insideRange = false;  // every key with this prefix lies inside range
+    // The sort key is the entry's STR(sort) text itself: every run of the
+    // merge reads one tag whose STR() texts order like their values.
+    bool strText = false;
+    std::size_t keptOffset = 0;  // of the kept keys in the arena, keyLength bytes each
+    std::uint32_t keptRecnos[kKept] = {};
+    int keptCount = 0;
+    int keptNext = 0;
+    bool more = false;             // entries follow the kept ones
+    std::uint64_t keptChange = 0;  // the tag's change count when they were read
+    // Past the kept entries: a cursor, and the entries it read ahead (a
+    // snapshot too) with the tag's change count when they were read.
+    std::unique_ptr<CdxCursor> cursor;
+    std::unique_ptr<LeafBatch> batch;
+    std::uint64_t batchChange = 0;
+    Candidate head;
+
+    bool inRun(std::string_view key) const {
+        return key.substr(0, prefix.size()) == prefix && (insideRange || !keyAbove(key, *range));
+    }
+
+    // Moves head to the run's next entry; false when the run is done.
+    bool advance(const std::string& arena) {
+        const auto keyLength = static_cast<std::size_t>(tag->keyLength());
+        if (keptNext < keptCount) {
+            const int i = keptNext++;
+            setHead(
+                {arena.data() + keptOffset + static_cast<std::size_t>(i) * keyLength, keyLength},
+                keptRecnos[i], keptChange);
+            return true;
+        }
+        if (!more) return false;
+        if (!cursor) {  // reopen after the last kept entry, or at its successor
+            cursor = std::make_unique<CdxCursor>(*tag);
+            batch = std::make_unique<LeafBatch>(*tag, kBatch);
+            batchChange = tag->changeCount();
+            if (!cursor->seekEntry(head.key, head.recno)) return false;
+            const bool same = cursor->key() == head.key && cursor->recNo() == head.recno;
+            if (!(same ? batch->fill(*cursor) : batch->takeCursor(*cursor))) return false;
+        } else if (!batch->advance()) {
+            batchChange = tag->changeCount();
+            if (!batch->fill(*cursor)) return false;
+        }
+        if (!inRun(batch->key())) return false;
+        setHead(batch->key(), batch->recNo(), batchChange);
+        return true;
+    }
+
+  private:
+    void setHead(std::string_view key, std::uint32_t recno, std::uint64_t change) {
+        if (strText) {
+            head.sortKey.assign(key.substr(static_cast<std::size_t>(order->offset)));
+        } else {
+            entrySortKey(*order, key, head.sortKey);
+        }
+        head.recno = recno;
+        head.key = key;
+        head.keyChange = change;
+    }
+};
+
+// True when every key that begins with prefix lies at or below the range's top.
+bool prefixInside(std::string_view prefix, const KeyRange& range) {
+    const std::string_view hi = range.hi;
+    const int c = prefix.compare(hi.substr(0, prefix.size()));
+    if (c != 0) return c < 0;
+    return !range.hiOpen && hi.find_first_not_of('\xFF', prefix.size()) == std::string::npos;
+}
+
+class MergeSource : public CandidateSource {
+  public:
+    // Opens the runs of the plan; false when a tag's entries form no runs or
+    // the runs exceed budget.
+    bool open(const std::vector<PlanTag>& tags, const QueryPlan& plan, const SortPlan& sort,
+              std::size_t budget) {
+        for (const TagRanges& scan : plan.scans) {
+            const auto tagIndex = static_cast<std::size_t>(scan.tag);
+            const TagOrder& order = sort.tagOrders[tagIndex];
+            if (order.groupLength < 0) return false;
+            strText_ = plan.scans.size() == 1 && order.from == TagOrder::SortKeyFrom::StrSuffix;
+            for (const KeyRange& range : scan.ranges) {
+                if (!openRuns(*tags[tagIndex].tag, scan.tag, range, order, budget)) return false;
+            }
+        }
+        // Heads are read only now: the arena they point into is complete.
+        for (std::size_t i = 0; i < runs_.size(); ++i) {
+            Run& run = runs_[i];
+            run.prefix = std::string_view(arena_).substr(run.keptOffset, run.prefix.size());
+            if (run.advance(arena_)) heap_.push_back({0, 0, 0, static_cast<std::uint32_t>(i)});
+        }
+        packed_ = !heap_.empty();
+        for (const HeapEntry& e : heap_) {
+            const std::size_t n = runs_[e.run].head.sortKey.size();
+            packed_ = packed_ && n <= 16 && n == runs_[heap_.front().run].head.sortKey.size();
+        }
+        for (HeapEntry& e : heap_)
+            pack(e);
+        std::make_heap(heap_.begin(), heap_.end(),
+                       [this](const HeapEntry& a, const HeapEntry& b) { return later(a, b); });
+        return true;
+    }
+
+    // The run handed out last (the heap's top) moves on only now, so its key
+    // stays valid while the candidate is checked (invariant 2); then it sinks
+    // to its place, or leaves the heap when it is done.
+    const Candidate* next() override {
+        if (handedOut_) {
+            handedOut_ = false;
+            HeapEntry& top = heap_.front();
+            if (runs_[top.run].advance(arena_)) {
+                pack(top);
+            } else {
+                top = heap_.back();
+                heap_.pop_back();
+            }
+            if (!heap_.empty()) sinkTop();
+        }
+        if (heap_.empty()) return nullptr;
+        handedOut_ = true;
+        return &runs_[heap_.front().run].head;
+    }
+
+  private:
+    // Opens a run at each new group of the range's entries. A scout walks
+    // the range, keeping the first entries of each group for its run, and
+    // reaches the next group by a seek past the prefix of a group longer
+    // than that (in a warm cache a seek costs as much as some twenty steps,
+    // and a step past a leaf's end may read a page the seek would skip).
+    bool openRuns(CdxTag& tag, int tagIndex, const KeyRange& range, const TagOrder& order,
+                  std::size_t budget) {
+        const auto groupLength = static_cast<std::size_t>(order.groupLength);
+        Scout scout(tag);
+        bool valid = scout.seekGE(range.lo);
+        while (valid && keyBelow(scout.key(), range))
+            valid = scout.next();
+        while (valid && !keyAbove(scout.key(), range)) {
+            if (runs_.size() >= budget) return false;
+            Run& run = runs_.emplace_back();
+            run.tag = &tag;
+            run.range = &range;
+            run.order = &order;
+            run.head.tag = tagIndex;
+            run.strText = strText_;
+            run.keptOffset = arena_.size();
+            run.keptChange = tag.changeCount();
+            arena_.append(scout.key());
+            // The prefix is viewed in the arena, which may move as it grows.
+            const auto prefixAt = [&] {
+                return std::string_view(arena_).substr(run.keptOffset, groupLength);
+            };
+            run.prefix = prefixAt();
+            run.insideRange = prefixInside(run.prefix, range);
+            run.keptRecnos[run.keptCount++] = scout.recNo();
+            while ((valid = scout.next()) && (run.prefix = prefixAt(), run.inRun(scout.key()))) {
+                if (run.keptCount < Run::kKept) {
+                    arena_.append(scout.key());
+                    run.keptRecnos[run.keptCount++] = scout.recNo();
+                    continue;
+                }
+                run.more = true;
+                if (groupLength == 0) return true;  // the whole range is one run
+                past_.assign(prefixAt());
+                if (!prefixSuccessor(past_)) return true;
+                valid = scout.skipTo(past_);
+                break;
+            }
+        }
+        return true;
+    }
+
+    // A run's place in the heap. With packed_, every head's sort key has one
+    // length of at most 16 bytes and lies in hi and lo as big-endian words
+    // (zero-padded), so the heap compares integers, not strings.
+    struct HeapEntry {
+        std::uint64_t hi = 0;
+        std::uint64_t lo = 0;
+        std::uint32_t recno = 0;
+        std::uint32_t run = 0;
+    };
+
+    void pack(HeapEntry& e) const {
+        const Candidate& head = runs_[e.run].head;
+        e.recno = head.recno;
+        if (!packed_) return;
+        char bytes[16] = {};
+        std::memcpy(bytes, head.sortKey.data(), head.sortKey.size());
+        e.hi = keyBits(bytes);
+        e.lo = keyBits(bytes + 8);
+    }
+
+    // True when a's head comes after b's in delivery order.
+    bool later(const HeapEntry& a, const HeapEntry& b) const {
+        if (!packed_) return candidateBefore(runs_[b.run].head, runs_[a.run].head);
+        if (a.hi != b.hi) return a.hi > b.hi;
+        if (a.lo != b.lo) return a.lo > b.lo;
+        return a.recno > b.recno;
+    }
+
+    // Restores the heap order after the top entry changed.
+    void sinkTop() {
+        const std::size_t n = heap_.size();
+        const HeapEntry top = heap_.front();
+        std::size_t at = 0;
+        for (std::size_t child = 1; child < n; child = 2 * at + 1) {
+            if (child + 1 < n && later(heap_[child], heap_[child + 1])) ++child;
+            if (!later(top, heap_[child])) break;
+            heap_[at] = heap_[child];
+            at = child;
+        }
+        heap_[at] = top;
+    }
+
+    std::vector<Run> runs_;
+    bool strText_ = false;         // see Run::strText
+    std::string past_;             // the seek target past a long group, kept for reuse
+    std::string arena_;            // the keys the runs kept, keyLength bytes each
+    std::vector<HeapEntry> heap_;  // with handedOut_, the top run has not yet moved on
+    bool packed_ = false;
+    bool handedOut_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<CandidateSource> openMerge(const std::vector<PlanTag>& tags, const QueryPlan& plan,
+                                           const SortPlan& sort, std::size_t budget) {
+    auto merge = std::make_unique<MergeSource>();
+    if (!merge->open(tags, plan, sort, budget)) return nullptr;
+    return merge;
+}
+
+}  // namespace xbase

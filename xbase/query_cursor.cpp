@@ -27,17 +27,6 @@
 
 namespace xbase {
 
-std::uint64_t keyBits(const char* bytes) {
-    std::uint64_t v = 0;
-    std::memcpy(&v, bytes, sizeof v);
-    if constexpr (std::endian::native == std::endian::little) {  // a byte swap
-        v = (v & 0x00000000FFFFFFFFull) << 32 | (v & 0xFFFFFFFF00000000ull) >> 32;
-        v = (v & 0x0000FFFF0000FFFFull) << 16 | (v & 0xFFFF0000FFFF0000ull) >> 16;
-        v = (v & 0x00FF00FF00FF00FFull) << 8 | (v & 0xFF00FF00FF00FF00ull) >> 8;
-    }
-    return v;
-}
-
 bool candidateBefore(const Candidate& a, const Candidate& b) {
     const std::size_t n = a.sortKey.size();
     if (n == b.sortKey.size() && n >= 8 && n <= 16) {

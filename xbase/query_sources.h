@@ -2,8 +2,10 @@
 // and the merge (query_merge.cpp) the cursor may choose.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -12,7 +14,17 @@
 namespace xbase {
 
 // The big-endian value of eight bytes of a sort key.
-std::uint64_t keyBits(const char* bytes);
+inline std::uint64_t keyBits(const char* bytes) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, bytes, sizeof v);
+    if constexpr (std::endian::native == std::endian::little) {  // a byte swap
+        v = (v & 0x00000000FFFFFFFFull) << 32 | (v & 0xFFFFFFFF00000000ull) >> 32;
+        v = (v & 0x0000FFFF0000FFFFull) << 16 | (v & 0xFFFF0000FFFF0000ull) >> 16;
+        v = (v & 0x00FF00FF00FF00FFull) << 8 | (v & 0xFF00FF00FF00FF00ull) >> 8;
+    }
+    return v;
+}
+
 // True when a comes before b in delivery order: ascending (sortKey, recno).
 bool candidateBefore(const Candidate& a, const Candidate& b);
 bool sameCandidate(const Candidate& a, const Candidate& b);

@@ -314,17 +314,18 @@ short DbfTable::writeRecords(std::uint32_t first, const char* bytes, std::size_t
 
 short DbfTable::spill() {
     if (pending_.empty()) return rc::kSuccess;
-    std::uint32_t count = pendingCount();
-    short r = writeRecords(fileRecords_ + 1, pending_.data(), count);
+    short r = writeRecords(fileRecords_ + 1, pending_.data(), pendingRecords_);
     if (r != rc::kSuccess) return r;
-    fileRecords_ += count;
+    fileRecords_ += pendingRecords_;
     pending_.clear();
+    pendingRecords_ = 0;
     return rc::kSuccess;
 }
 
 short DbfTable::append(const char* record) {
     if (recordCount() >= 0x7FFFFFFEu) return rc::kWrite;
     pending_.insert(pending_.end(), record, record + recordLength_);
+    ++pendingRecords_;
     return pending_.size() >= kSpillBytes ? spill() : rc::kSuccess;
 }
 

@@ -40,7 +40,7 @@ class DbfTable {
     bool productionIndexFlag() const { return productionIndex_; }
     std::uint32_t headerLength() const { return headerLength_; }
     // Records of the table, buffered appends included.
-    std::uint32_t recordCount() const { return fileRecords_ + pendingCount(); }
+    std::uint32_t recordCount() const { return fileRecords_ + pendingRecords_; }
 
     // Copies record recno (1 .. recordCount()) into out (recordLength() bytes).
     short read(std::uint32_t recno, char* out);
@@ -70,10 +70,6 @@ class DbfTable {
 
   private:
     DbfTable() = default;
-    std::uint32_t pendingCount() const {
-        return static_cast<std::uint32_t>(pending_.size() /
-                                          static_cast<std::size_t>(recordLength_));
-    }
     short parseHeader(const std::vector<char>& head, long long fileSize);
     short writeRecords(std::uint32_t first, const char* bytes, std::size_t count);
     short spill();
@@ -84,9 +80,10 @@ class DbfTable {
     std::uint32_t headerLength_ = 0;
     int recordLength_ = 0;
     bool productionIndex_ = false;
-    std::uint32_t headerCount_ = 0;  // the count the header on disk holds
-    std::uint32_t fileRecords_ = 0;  // records written to the file (>= headerCount_)
-    std::vector<char> pending_;      // appended records not yet in the file
+    std::uint32_t headerCount_ = 0;     // the count the header on disk holds
+    std::uint32_t fileRecords_ = 0;     // records written to the file (>= headerCount_)
+    std::vector<char> pending_;         // appended records not yet in the file
+    std::uint32_t pendingRecords_ = 0;  // how many: counted, as each move asks for it
     std::unique_ptr<RecordBlockCache> cache_;
 };
 

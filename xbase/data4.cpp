@@ -261,11 +261,6 @@ Field4* Data4::field(std::string_view name) {
     return &fieldHandles_[static_cast<std::size_t>(i)];
 }
 
-bool Data4::isKeyField(int field) const {
-    return std::any_of(keyFields_->begin(), keyFields_->end(),
-                       [&](const KeyField& k) { return k.field == field; });
-}
-
 const char* Data4::fieldName(int field) const {
     return dbf_->fields()[static_cast<std::size_t>(field)].name.c_str();
 }

@@ -165,7 +165,12 @@ class Data4 {
         if (partial_) load(recno_);
     }
     // True when goFromKey took field from the key.
-    bool isKeyField(int field) const;
+    bool isKeyField(int field) const {
+        for (const KeyField& k : *keyFields_) {
+            if (k.field == field) return true;
+        }
+        return false;
+    }
     void setEof();
     // Re-read what another handle may have changed: the table's record count,
     // the index's pages. Not while this handle holds the structure lock.

@@ -16,7 +16,7 @@ namespace xbase {
 enum class LockKind { Shared, Exclusive };
 
 class File {
-public:
+  public:
     virtual ~File() = default;
     File() = default;
     File(const File&) = delete;
@@ -41,7 +41,7 @@ public:
 
     const std::string& path() const { return path_; }
 
-protected:
+  protected:
     std::string path_;
 };
 
@@ -50,7 +50,7 @@ enum class OpenMode { ReadOnly, ReadWrite };
 // Creates and opens files. The process-wide instance is the real file system
 // unless a test installs another with setFileSystem().
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Opens an existing file; nullptr when it does not exist or cannot be opened.
     virtual std::unique_ptr<File> open(const std::string& path, OpenMode mode) = 0;

@@ -285,7 +285,7 @@ class EmptySource : public CandidateSource {
 
 QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, const QueryPlan& plan,
                          const SortPlan& sort, CursorTuning tuning)
-    : table_(table) {
+    : table_(table), unchecked_(table.matchesEvery()) {
     const int sortTag = sort.sortTag;
     const bool walkable = sort.sort == nullptr || sortTag >= 0;
     bool coversAll = !plan.optimized;
@@ -308,6 +308,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
             strategy_ = Strategy::Merge;
             source_ = std::move(merge);
             twice_ = plan.scans.size() > 1;
+            unchecked_ = unchecked_ && !twice_;
             return;
         }
     }
@@ -337,6 +338,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
 QueryCursor::~QueryCursor() = default;
 
 const Candidate* QueryCursor::next() {
+    if (unchecked_) return source_->next();
     while (const Candidate* candidate = source_->next()) {
         if (twice_) {
             if (sameCandidate(*candidate, previous_)) continue;

@@ -41,6 +41,9 @@ class QueryTable {
     virtual std::uint32_t recordCount() = 0;
     // True when the query holds for the candidate's record as it is now.
     virtual bool matches(const Candidate& candidate) = 0;
+    // True when the query holds for every record whatever it holds (a query
+    // without fields that comes out true): candidates need no check.
+    virtual bool matchesEvery() const = 0;
     // The sort key (encodeKey of the sort value at the sort width) of recno.
     virtual std::string sortKey(std::uint32_t recno) = 0;
 };
@@ -90,8 +93,9 @@ class QueryCursor {
     QueryTable& table_;
     Strategy strategy_ = Strategy::Empty;
     std::unique_ptr<CandidateSource> source_;
-    bool twice_ = false;  // a merge over several tags: one record may come once per tag
-    Candidate previous_;  // with twice_, the last candidate met, to drop one met again
+    bool twice_ = false;      // a merge over several tags: one record may come once per tag
+    bool unchecked_ = false;  // every candidate matches: the source's stream is the answer
+    Candidate previous_;      // with twice_, the last candidate met, to drop one met again
 };
 
 }  // namespace xbase

@@ -57,6 +57,7 @@ class RelationTable : public QueryTable {
     }
 
     std::uint32_t recordCount() override { return static_cast<std::uint32_t>(data_.recCount()); }
+    bool matchesEvery() const override { return fixed_ && fixedResult_; }
     bool matches(const Candidate& c) override {
         if (fixed_) return fixedResult_;
         const auto tag = static_cast<std::size_t>(c.tag);

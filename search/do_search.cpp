@@ -113,6 +113,7 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
     int hits = 0;
     int matches = 1;
     std::optional<std::string> previous;
+    bool counted = false;  // the count label shows the hits so far
     for (short r = 0; r == 0; r = form.lastReturnCode = xbase::relate4skip(relation, 1)) {
         std::string cur = store::field_text(itemsField);
         bool qualifies = false;
@@ -132,7 +133,9 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
             form.hitList[++hits] = cur;
             if (hits == 1) show_first_hit(program, cur);
         }
-        form.LabelCount.caption = std::to_string(hits);
+        // The label follows every record, but changes only with the count.
+        if (qualifies || !counted) form.LabelCount.caption = std::to_string(hits);
+        counted = true;
     }
     return hits;
 }

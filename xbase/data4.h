@@ -16,6 +16,7 @@
 #include "xbase/fpt_memo.h"
 #include "xbase/locks.h"
 #include "xbase/record_view.h"
+#include "xbase/return_codes.h"
 
 namespace xbase {
 
@@ -81,7 +82,7 @@ class Data4 {
     short goFromKey(long recno, const std::vector<KeyField>& fields, std::string_view key);
     // Writes a change of the current record (or drops an unfinished append)
     // as a move would, staying where the table is; 0 or the error code.
-    short settle() { return leaveRecord(); }
+    short settle() { return state_ == State::Appending || changed_ ? leaveRecord() : rc::kSuccess; }
     // Record recno as the table holds it, for expressions to read without
     // making it current (a change of the current record shows only once
     // settled); nullptr when there is no such record or it cannot be read

@@ -337,8 +337,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
 
 QueryCursor::~QueryCursor() = default;
 
-const Candidate* QueryCursor::next() {
-    if (unchecked_) return source_->next();
+const Candidate* QueryCursor::nextChecked() {
     while (const Candidate* candidate = source_->next()) {
         if (twice_) {
             if (sameCandidate(*candidate, previous_)) continue;

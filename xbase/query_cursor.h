@@ -86,10 +86,12 @@ class QueryCursor {
 
     // The next matching record, valid until the next call; nullptr when
     // there are none left.
-    const Candidate* next();
+    const Candidate* next() { return unchecked_ ? source_->next() : nextChecked(); }
     Strategy strategy() const { return strategy_; }
 
   private:
+    const Candidate* nextChecked();
+
     QueryTable& table_;
     Strategy strategy_ = Strategy::Empty;
     std::unique_ptr<CandidateSource> source_;

@@ -20,7 +20,7 @@
 namespace xbase {
 namespace {
 constexpr std::size_t kBlockLimit = 1024;     // most bytes read for one scattered miss
-constexpr std::size_t kRunBytes = 16u << 10;  // bytes read at once by an ascending walk
+constexpr std::size_t kRunBytes = 16u << 10;  // most bytes read at once by an ascending walk
 // A miss this many blocks or fewer past the end of the previous read counts
 // as an ascending walk: a walk in record order, or in the order of a tag whose
 // equal keys list records in ascending order, as a word's entries do.
@@ -142,7 +142,9 @@ std::uint16_t RecordBlockCache::addSlot() {
     return static_cast<std::uint16_t>(slot);
 }
 
-RecordBlockCache::SlotIndex::Entry& RecordBlockCache::claim(std::uint32_t block) {
+RecordBlockCache::SlotIndex::Entry& RecordBlockCache::claim(std::uint32_t block,
+                                                            std::uint32_t keepFirst,
+                                                            std::uint32_t keepCount) {
     if (SlotIndex::Entry* own = index_.find(block)) return *own;
     std::uint16_t slot;
     if (!free_.empty()) {
@@ -151,8 +153,10 @@ RecordBlockCache::SlotIndex::Entry& RecordBlockCache::claim(std::uint32_t block)
     } else if (slotBlock_.size() < maxSlots_) {
         slot = addSlot();
     } else {
-        // CLOCK: the first slot not used since the hand last passed it.
-        while (referenced(hand_)) {
+        // CLOCK: the first slot not used since the hand last passed it, and
+        // not one of the blocks kept. At least half the slots are not kept,
+        // so the second pass finds one.
+        while (referenced(hand_) || slotBlock_[hand_] - keepFirst < keepCount) {
             setReferenced(static_cast<std::uint16_t>(hand_), false);
             hand_ = (hand_ + 1) % slotBlock_.size();
         }
@@ -172,28 +176,36 @@ RecordBlockCache::SlotIndex::Entry* RecordBlockCache::load(std::uint32_t block,
     const std::uint64_t blocksLeft =
         ((recordsInFile - first) + recordsPerBlock_ - 1) >> blockShift_;
     const bool ascending = block >= nextInOrder_ && block - nextInOrder_ < kAheadBlocks;
-    const std::uint64_t run = std::min<std::uint64_t>(ascending ? runBlocks_ : 1, blocksLeft);
+    const std::uint64_t run =
+        std::min<std::uint64_t>(ascending ? std::min(2 * lastRun_, runBlocks_) : 1, blocksLeft);
     const std::uint64_t records =
         std::min<std::uint64_t>(run << blockShift_, recordsInFile - first);
-    if (run_.empty()) run_.resize(std::size_t{runBlocks_} * blockBytes_);
-    if (!file_.read(dataStart_ + first * recordLength_, run_.data(), records * recordLength_)) {
-        release(block);
+    // The file is read straight into the slots, which the run's claims do
+    // not evict from each other. Claims move index entries about, so only
+    // slots are held on to until the read is done.
+    parts_.resize(run);
+    for (std::uint64_t i = 0; i < run; ++i) {
+        const std::uint16_t slot =
+            claim(static_cast<std::uint32_t>(block + i), block, static_cast<std::uint32_t>(run))
+                .slot;
+        const std::uint64_t count =
+            std::min<std::uint64_t>(recordsPerBlock_, records - (i << blockShift_));
+        parts_[i] = ReadPart{bytes(slot), count * recordLength_};
+    }
+    const std::uint64_t off = dataStart_ + first * recordLength_;
+    if (!file_.readParts(off, parts_.data(), parts_.size())) {
+        for (std::uint64_t i = 0; i < run; ++i)  // a failed read may have torn any of them
+            release(static_cast<std::uint32_t>(block + i));
         return nullptr;
     }
     nextInOrder_ = static_cast<std::uint32_t>(block + run);
-    // The block asked for is claimed last, so the others cannot evict it.
-    // Claims move index entries about: only the last one is held on to.
-    SlotIndex::Entry* asked = nullptr;
-    for (std::uint64_t i = run; i-- > 0;) {
-        SlotIndex::Entry& e = claim(static_cast<std::uint32_t>(block + i));
-        const std::uint64_t from = i << blockShift_;
-        const auto count =
-            static_cast<std::uint16_t>(std::min<std::uint64_t>(recordsPerBlock_, records - from));
-        std::memcpy(bytes(e.slot), run_.data() + from * recordLength_, count * recordLength_);
-        e.records = count;
-        asked = &e;
+    lastRun_ = static_cast<std::uint32_t>(run);
+    SlotIndex::Entry* e = nullptr;
+    for (std::uint64_t i = run; i-- > 0;) {  // ends with the block asked for
+        e = index_.find(static_cast<std::uint32_t>(block + i));
+        e->records = static_cast<std::uint16_t>(parts_[i].n / recordLength_);
     }
-    return asked;
+    return e;
 }
 
 // --- Public calls -------------------------------------------------------------
@@ -234,6 +246,7 @@ void RecordBlockCache::clear() {
     hand_ = 0;
     lastSlot_ = SlotIndex::kEmpty;
     nextInOrder_ = 0;
+    lastRun_ = 1;
 }
 
 }  // namespace xbase

@@ -3,10 +3,13 @@
 // and kept in slots, evicted by CLOCK. The slots live in fixed chunks of
 // about 64 KB allocated as the cache fills, never moved or freed before the
 // cache: memory grows with use (a small table costs one chunk, not the whole
-// bound) and a record's bytes stay where they are while other blocks load. A miss just after the
-// previous read reads a longer run at once, so walks in record order cost one
-// read per run while scattered reads (walks in index order) read little more
-// than the record they need. A hit touches the block index and the record's
+// bound) and a record's bytes stay where they are while other blocks load.
+// Reads go straight into the slots. A miss just after the previous read reads
+// twice as many blocks as that read did (up to 16 KB), so walks in record
+// order soon cost one read per run, while scattered reads (walks in index
+// order) read the one block they need: one that only now and then lands just
+// after the previous read brings in two blocks, not a run that would evict
+// blocks still wanted. A hit touches the block index and the record's
 // bytes and nothing else: a scattered walk over records the cache holds
 // costs two memory lines per record, not a list splice.
 #pragma once
@@ -67,8 +70,10 @@ class RecordBlockCache {
     // entry of block, or nullptr on a read error.
     SlotIndex::Entry* load(std::uint32_t block, std::uint32_t recordsInFile);
     // The entry of block with a slot: its own, a free one, or one evicted by
-    // CLOCK. Its record count is 0 when the slot is new to the block.
-    SlotIndex::Entry& claim(std::uint32_t block);
+    // CLOCK, never one holding a block in [keepFirst, keepFirst + keepCount)
+    // (keepCount at most half the slots). Its record count is 0 when the slot
+    // is new to the block.
+    SlotIndex::Entry& claim(std::uint32_t block, std::uint32_t keepFirst, std::uint32_t keepCount);
     void release(std::uint32_t block);
     void setReferenced(std::uint16_t slot, bool on);
     bool referenced(std::size_t slot) const { return (referenced_[slot / 64] >> (slot % 64)) & 1; }
@@ -95,12 +100,13 @@ class RecordBlockCache {
     SlotIndex index_;
     std::size_t hand_ = 0;           // CLOCK position
     std::uint32_t nextInOrder_ = 0;  // the block after the last one read
+    std::uint32_t lastRun_ = 1;      // blocks the last read read
     // The last block found: the fast path of a walk that stays in one block.
     std::uint32_t lastBlock_ = 0;
     std::uint16_t lastSlot_ = SlotIndex::kEmpty;
     std::uint16_t lastRecords_ = 0;
     const char* lastBytes_ = nullptr;  // bytes(lastSlot_)
-    std::vector<char> run_;            // scratch for a read of runBlocks_ blocks
+    std::vector<ReadPart> parts_;      // the slots a read fills, one per block
 };
 
 }  // namespace xbase

@@ -2,18 +2,20 @@
 // locks (F_OFD_SETLK), which belong to the open file rather than the process.
 #include "xbase/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace xbase {
 namespace {
 
 class PosixFile final : public File {
-public:
+  public:
     PosixFile(int fd, const std::string& path) : fd_(fd) { path_ = path; }
     ~PosixFile() override { ::close(fd_); }
 
@@ -34,6 +36,37 @@ public:
             done += static_cast<std::size_t>(r);
         }
         return static_cast<long long>(done);
+    }
+
+    bool readParts(std::uint64_t off, const ReadPart* parts, std::size_t count) override {
+        constexpr std::size_t kBatch = 64;  // parts handed to one preadv at most
+        std::size_t first = 0, done = 0;    // parts[first] holds its first done bytes
+        for (;;) {
+            while (first < count && done == parts[first].n) {
+                ++first;
+                done = 0;
+            }
+            if (first == count) return true;
+            iovec io[kBatch];
+            int n = 0;
+            for (std::size_t i = first; i < count && n < static_cast<int>(kBatch); ++i, ++n) {
+                const std::size_t skip = i == first ? done : 0;
+                io[n] = {static_cast<char*>(parts[i].buf) + skip, parts[i].n - skip};
+            }
+            ssize_t r = ::preadv(fd_, io, n, static_cast<off_t>(off));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) return false;  // an error, or the file ends before the parts do
+            off += static_cast<std::uint64_t>(r);
+            for (auto got = static_cast<std::size_t>(r); got > 0;) {
+                const std::size_t take = std::min(got, parts[first].n - done);
+                done += take;
+                got -= take;
+                if (done == parts[first].n) {
+                    ++first;
+                    done = 0;
+                }
+            }
+        }
     }
 
     bool write(std::uint64_t off, const void* buf, std::size_t n) override {
@@ -70,7 +103,7 @@ public:
         return setLock(F_UNLCK, off, len, false);
     }
 
-private:
+  private:
     bool setLock(short type, std::uint64_t off, std::uint64_t len, bool wait) {
         struct flock fl {};
         fl.l_type = type;
@@ -88,7 +121,7 @@ private:
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     std::unique_ptr<File> open(const std::string& path, OpenMode mode) override {
         int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
         int fd = ::open(path.c_str(), flags);
@@ -119,8 +152,19 @@ FileSystem* g_current = &g_posix;
 
 }  // namespace
 
-FileSystem& fileSystem() { return *g_current; }
+bool File::readParts(std::uint64_t off, const ReadPart* parts, std::size_t count) {
+    for (std::size_t i = 0; i < count; off += parts[i].n, ++i) {
+        if (!read(off, parts[i].buf, parts[i].n)) return false;
+    }
+    return true;
+}
 
-void setFileSystem(FileSystem* fs) { g_current = fs ? fs : &g_posix; }
+FileSystem& fileSystem() {
+    return *g_current;
+}
+
+void setFileSystem(FileSystem* fs) {
+    g_current = fs ? fs : &g_posix;
+}
 
 }  // namespace xbase

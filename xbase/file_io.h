@@ -15,6 +15,12 @@ namespace xbase {
 
 enum class LockKind { Shared, Exclusive };
 
+// One destination of a scattered read.
+struct ReadPart {
+    void* buf;
+    std::size_t n;
+};
+
 class File {
   public:
     virtual ~File() = default;
@@ -26,6 +32,10 @@ class File {
     virtual bool read(std::uint64_t off, void* buf, std::size_t n) = 0;
     // Reads up to n bytes at off; returns the count read (0 at or past the end, -1 on error).
     virtual long long readSome(std::uint64_t off, void* buf, std::size_t n) = 0;
+    // Reads the consecutive bytes at off into parts, one after the other (in
+    // one system call where the platform allows); false on error or when the
+    // file is shorter than their total. This default reads part by part.
+    virtual bool readParts(std::uint64_t off, const ReadPart* parts, std::size_t count);
     virtual bool write(std::uint64_t off, const void* buf, std::size_t n) = 0;
     // Current length in bytes, or -1 on error.
     virtual long long size() = 0;

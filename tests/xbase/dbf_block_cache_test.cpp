@@ -25,6 +25,18 @@ class MemoryFile : public File {
         std::memcpy(buf, bytes.data() + off, n);
         return true;
     }
+    // One read, as the real file makes one system call of it.
+    bool readParts(std::uint64_t off, const ReadPart* parts, std::size_t count) override {
+        std::size_t total = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            total += parts[i].n;
+        ++reads;
+        bytesRead += total;
+        if (failReads || off + total > bytes.size()) return false;
+        for (std::size_t i = 0; i < count; off += parts[i].n, ++i)
+            std::memcpy(parts[i].buf, bytes.data() + off, parts[i].n);
+        return true;
+    }
     long long readSome(std::uint64_t off, void* buf, std::size_t n) override {
         if (off >= bytes.size()) return 0;
         n = std::min<std::size_t>(n, bytes.size() - off);
@@ -90,6 +102,26 @@ TEST(RecordBlockCache, EveryAccessPatternReadsTheRightRecords) {
         ASSERT_EQ(recordAt(cache, r, count), recordText(r)) << r;
     EXPECT_EQ(cache.record(0, count), nullptr);
     EXPECT_EQ(cache.record(count + 1, count), nullptr);
+}
+
+TEST(RecordBlockCache, ARunKeepsItsBlocksInACacheBarelyLargerThanIt) {
+    // The smallest cache there is (two runs of blocks): ascending walks whose
+    // runs meet blocks cached earlier, which the hand may stand next to. A
+    // run's claims must not evict each other's blocks.
+    const std::uint32_t count = 40000;
+    MemoryFile file;
+    fill(file, count);
+    RecordBlockCache cache(file, kDataStart, kRecordLength, 1);
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        const std::uint32_t start = random() % (count - 2000) + 1;
+        for (int i = 0; i < 8; ++i) {  // cached blocks ahead of the walk
+            const std::uint32_t r = start + random() % 2000;
+            ASSERT_EQ(recordAt(cache, r, count), recordText(r)) << r;
+        }
+        for (std::uint32_t r = start; r < start + 2000; r += 16)
+            ASSERT_EQ(recordAt(cache, r, count), recordText(r)) << r;
+    }
 }
 
 TEST(RecordBlockCache, WalksReadRunsAndScatteredReadsReadSmallBlocks) {

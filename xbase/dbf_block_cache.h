@@ -25,9 +25,12 @@ namespace xbase {
 class RecordBlockCache {
   public:
     // Records start at dataStart and are recordLength bytes each; the cache
-    // holds at most maxBytes of them. file must outlive the cache.
+    // holds at most maxBytes of them. file must outlive the cache. The
+    // default holds a table of about 900,000 keyword records whole: a walk in
+    // key order reads records in scattered order, and every record that does
+    // not fit costs a system call when the walk comes back to its block.
     RecordBlockCache(File& file, std::uint64_t dataStart, int recordLength,
-                     std::size_t maxBytes = 16u << 20);
+                     std::size_t maxBytes = 32u << 20);
     RecordBlockCache(const RecordBlockCache&) = delete;
     RecordBlockCache& operator=(const RecordBlockCache&) = delete;
 

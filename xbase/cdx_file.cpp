@@ -108,8 +108,8 @@ short CdxFile::Impl::loadTag(std::string name, std::uint32_t headerOffset) {
     cdx::TagHeader header;
     if (!cdx::parseTagHeader(first, second, rootLimit, header)) return rc::kIndex;
     std::unique_ptr<CdxTag> tag(new CdxTag());
-    tag->impl_ =
-        std::make_unique<CdxTag::Impl>(state, headerOffset, header.root, header.keyLength, ' ');
+    tag->adopt(
+        std::make_unique<CdxTag::Impl>(state, headerOffset, header.root, header.keyLength, ' '));
     if (short e = tag->impl_->tree.checkRoot(); e != rc::kSuccess && !midFlush) return e;
     tag->impl_->name = upperAscii(name);
     tag->impl_->keyExpr = std::move(header.keyExpr);
@@ -226,8 +226,8 @@ CdxTag* CdxFile::addTag(const CdxTagSpec& spec, short& error) {
     if (error != rc::kSuccess) return nullptr;
 
     std::unique_ptr<CdxTag> tag(new CdxTag());
-    tag->impl_ =
-        std::make_unique<CdxTag::Impl>(state, headerOffset, root, spec.keyLength, spec.filler);
+    tag->adopt(
+        std::make_unique<CdxTag::Impl>(state, headerOffset, root, spec.keyLength, spec.filler));
     tag->impl_->name = name;
     tag->impl_->keyExpr = spec.keyExpr;
     tag->impl_->forExpr = spec.forExpr;

@@ -69,14 +69,16 @@ class CdxTag {
     // Bumped by every insert, remove and rebuild that changes the tag, by
     // setFiller() and when refreshIfChanged() drops pages another process
     // changed; cursors use it to notice change.
-    std::uint64_t changeCount() const;
+    std::uint64_t changeCount() const { return *changes_; }
 
   private:
     friend class CdxFile;
     friend class CdxCursor;
     CdxTag() = default;
     struct Impl;
+    void adopt(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
+    const std::uint64_t* changes_ = nullptr;  // the change count in impl_, read without a call
 };
 
 // A position in one tag, in ascending (key, recno) order. A cursor survives

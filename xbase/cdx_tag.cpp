@@ -52,8 +52,9 @@ bool CdxTag::descending() const {
 char CdxTag::filler() const {
     return impl_->tree.filler();
 }
-std::uint64_t CdxTag::changeCount() const {
-    return impl_->changeCount;
+void CdxTag::adopt(std::unique_ptr<Impl> impl) {
+    impl_ = std::move(impl);
+    changes_ = &impl_->changeCount;
 }
 
 void CdxTag::setFiller(char filler) {

@@ -11,6 +11,8 @@
 // we created, or one whose marker was clean when we opened it.
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 #include "xbase/cdx_tag_header.h"
 #include "xbase/cdx_tag_impl.h"
@@ -40,6 +42,21 @@ bool validTagName(std::string_view name) {
 
 }  // namespace
 
+namespace {
+
+// Takes the index write lock shared, trying for up to a second; false when
+// it stays taken (by a writer, or by a handle of this process).
+bool waitForSharedLock(File& file) {
+    constexpr int kTries = 1000;
+    for (int i = 0; i < kTries; ++i) {
+        if (file.lock(cdx::kLockOffset, 1, LockKind::Shared, false)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+}  // namespace
+
 struct CdxFile::Impl {
     Impl(std::unique_ptr<File> f, bool writable) : state(std::move(f), writable) {}
 
@@ -54,6 +71,11 @@ struct CdxFile::Impl {
 short CdxFile::Impl::load() {
     cdx::PageCache& cache = state.cache;
     if (cache.fileEnd() < cdx::kTagHeaderSize + cdx::kPageSize) return rc::kIndex;
+    // The change counter first, then the file's length, then pages: what
+    // another process changes after the counter was read, it bumps the
+    // counter for, so the next refresh drops what this one read meanwhile.
+    if (!state.readCounter(state.seenCounter)) return rc::kRead;
+    cache.syncFileEnd();
     short error = rc::kSuccess;
     const unsigned char* first = cache.page(0, error);
     const unsigned char* second = first ? cache.page(cdx::kPageSize, error) : nullptr;
@@ -64,7 +86,6 @@ short CdxFile::Impl::load() {
         std::make_unique<cdx::Tree>(cache, state.freeList, 0, header.root, header.keyLength, ' ');
     if (short e = directory->checkRoot()) return e;
     if (short e = state.readMarker()) return e;
-    if (!state.readCounter(state.seenCounter)) return rc::kRead;
 
     cdx::LeafPos pos;
     bool found = false;
@@ -126,9 +147,16 @@ std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, OpenMode mode, s
         error = rc::kOpen;
         return nullptr;
     }
+    // The file is read holding its write lock shared, so that no writer of
+    // another process is half way through its pages (which would read as a
+    // damaged index). A handle of this process may hold the lock itself:
+    // after a while the file is read without it, as a reader always may.
+    File& lockable = *file;
+    const bool locked = waitForSharedLock(lockable);
     std::unique_ptr<CdxFile> cdx(new CdxFile());
     cdx->impl_ = std::make_unique<Impl>(std::move(file), mode == OpenMode::ReadWrite);
     error = cdx->impl_->load();
+    if (locked) lockable.unlock(cdx::kLockOffset, 1);
     if (error != rc::kSuccess) return nullptr;
     return cdx;
 }
@@ -277,6 +305,12 @@ short CdxFile::lockForWrite() {
     if (!state.file->lock(cdx::kLockOffset, 1, LockKind::Exclusive, true)) return rc::kLocked;
     state.locked = true;
     refreshIfChanged();
+    // The marker decides whether a flush marks the file dirty before it
+    // writes pages: it must be the file's, even when no counter moved.
+    if (short e = state.readMarker()) {
+        unlockWrite();
+        return e;
+    }
     return rc::kSuccess;
 }
 

@@ -46,10 +46,12 @@ short FileState::writeMarker(std::uint8_t state, std::uint32_t count, bool sync)
 }
 
 short FileState::readMarker() {
-    short error = rc::kSuccess;
-    const unsigned char* header = cache.page(0, error);
-    if (header == nullptr) return error;
-    const unsigned char* m = header + kMarkerOffset;
+    // From the file, not the cached header: a writer marks the file clean
+    // after it bumps the change counter, so a header read in between holds
+    // a marker that no longer stands.
+    unsigned char m[kMarkerSize];
+    if (!file->read(kMarkerOffset, m, sizeof m)) return rc::kRead;
+    cache.patch(0, kMarkerOffset, m, sizeof m);
     marker = std::memcmp(m, kMagic, sizeof kMagic) == 0;
     markerState = marker && m[4] == kMarkerClean ? kMarkerClean : kMarkerDirty;
     markerCount = marker ? le32(m + 8) : 0;

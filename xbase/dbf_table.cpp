@@ -149,9 +149,13 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, short& error) 
         error = rc::kOpen;
         return nullptr;
     }
-    long long size = t->file_->size();
+    // The header is read before the file's length: another process appends
+    // records before it writes the count that names them, so a count read
+    // first is never beyond a length taken after it.
     char fixed[32];
-    if (size < 0 || !t->file_->read(0, fixed, 32)) {
+    const bool fixedRead = t->file_->read(0, fixed, 32);
+    long long size = t->file_->size();
+    if (size < 0 || !fixedRead) {
         error = size >= 0 && size < 32 ? rc::kData : rc::kRead;
         return nullptr;
     }
@@ -167,6 +171,12 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, short& error) 
     }
     std::vector<char> head(t->headerLength_);
     if (!t->file_->read(0, head.data(), head.size())) {
+        error = rc::kRead;
+        return nullptr;
+    }
+    // The count in the whole header may be newer than the one read above.
+    t->headerCount_ = le32(head.data() + 4);
+    if ((size = t->file_->size()) < 0) {
         error = rc::kRead;
         return nullptr;
     }

@@ -55,6 +55,33 @@ TEST(TwoCopies, StoringAtTheSameTimeNeverRepeatsANumber) {
     EXPECT_EQ(numbers.back(), 120);
 }
 
+// A copy that starts while the other one stores must neither take the
+// other's half-written table or index for damaged (and put the spare index
+// in its place) nor read it wrong.
+TEST(TwoCopies, StartingWhileTheOtherCopyStoresOpensEverythingSound) {
+    testsupport::ProgramStory story;
+    ASSERT_TRUE(story.start());
+    app::close_main_window(story.p());
+
+    const pid_t writer = spawn_driver(story.folder.path(), "303", "150");
+    ASSERT_GT(writer, 0);
+    int status = 0, starts = 0;
+    while (waitpid(writer, &status, WNOHANG) == 0) {  // start again and again while it stores
+        testsupport::ScriptedPlatform platform;
+        app::Program copy(platform.services);
+        ASSERT_TRUE(app::start_program(copy, story.folder.path())) << "start " << starts;
+        ASSERT_TRUE(platform.dialogs.boxes.empty()) << platform.dialogs.boxes.front().text;
+        app::close_main_window(copy);
+        ++starts;
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    long checked = 0;
+    EXPECT_EQ(reliability::check_store_against_journal(story.folder.path(), checked),
+              std::vector<std::string>{});
+    EXPECT_EQ(checked, 150);
+}
+
 TEST(TwoCopies, ARefusedTextLetsTheOtherCopyStoreAtOnce) {
     testsupport::ProgramStory story;
     ASSERT_TRUE(story.start());

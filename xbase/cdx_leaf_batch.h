@@ -37,6 +37,14 @@ class LeafBatch {
         count_ = 1;
         return true;
     }
+    // Reads on from the entry (key, recno) the cursor stood on before its tag
+    // changed: the entries after it while it is still there, else from the
+    // entry that took its place. False at the end. key may view this batch.
+    bool resumeAfter(CdxCursor& cursor, std::string_view key, std::uint32_t recno) {
+        if (!cursor.seekEntry(key, recno)) return false;
+        if (cursor.key() == key && cursor.recNo() == recno) return fill(cursor);
+        return takeCursor(cursor);
+    }
     // Moves to the next entry read; false (and no entry current) when none is left.
     bool advance() {
         if (at_ + 1 >= count_) {

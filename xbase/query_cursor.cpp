@@ -217,11 +217,7 @@ class WalkSource : public CandidateSource {
         // successor is then the next to hand out).
         readChange_ = change;
         if (batch_->atLast()) return batch_->fill(*cursor_);
-        const std::string last(batch_->key());
-        const std::uint32_t recno = batch_->recNo();
-        if (!cursor_->seekEntry(last, recno)) return false;
-        if (cursor_->key() == last && cursor_->recNo() == recno) return batch_->fill(*cursor_);
-        return batch_->takeCursor(*cursor_);
+        return batch_->resumeAfter(*cursor_, batch_->key(), batch_->recNo());
     }
 
     QueryTable& table_;

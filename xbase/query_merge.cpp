@@ -119,9 +119,7 @@ struct Run {
             cursor = std::make_unique<CdxCursor>(*tag);
             batch = std::make_unique<LeafBatch>(*tag, kBatch);
             batchChange = tag->changeCount();
-            if (!cursor->seekEntry(head.key, head.recno)) return false;
-            const bool same = cursor->key() == head.key && cursor->recNo() == head.recno;
-            if (!(same ? batch->fill(*cursor) : batch->takeCursor(*cursor))) return false;
+            if (!batch->resumeAfter(*cursor, head.key, head.recno)) return false;
         } else if (!batch->advance()) {
             batchChange = tag->changeCount();
             if (!batch->fill(*cursor)) return false;

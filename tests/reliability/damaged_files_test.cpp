@@ -9,14 +9,10 @@
 // reads back whole.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
 
 #include "app/startup.h"
-#include "index/create_index.h"
-#include "search/do_search.h"
 #include "store/bindings.h"
 #include "store/names.h"
 #include "tests/program/program_story.h"
@@ -29,15 +25,6 @@ namespace {
 constexpr std::uint32_t kSeed = 77;
 constexpr std::uint32_t kDocuments = 20;
 constexpr std::size_t kPage = 512;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // A part of one file that damage is aimed at: [from, to) or whole pages.
 struct Region {
@@ -82,18 +69,16 @@ std::vector<Region> regions_of(const std::map<std::string, std::string>& files) 
 
 enum class Damage { Flip, Truncate, ZeroPage };
 
-class DamagedFiles : public ::testing::Test {
+class DamagedFiles : public ::testing::TestWithParam<std::pair<const char*, int>> {
   protected:
     static void SetUpTestSuite() {
         testsupport::ProgramStory story;
         story.start();
-        for (std::uint32_t i = 0; i < kDocuments; ++i) {
-            story.main().txtInput.text = reliability::document_text(kSeed, i);
-            app::create_index(story.p());
-        }
+        for (std::uint32_t i = 0; i < kDocuments; ++i)
+            story.index(reliability::document_text(kSeed, i));
         app::close_main_window(story.p());
         for (const char* name : {"Keys.dbf", "Keys.cdx", "Text.dbf", "Text.cdx", "Text.fpt"})
-            files_[name] = read_file(story.folder.file(name));
+            files_[name] = testsupport::read_file(story.folder.file(name));
     }
 
     // The store with one file damaged; what start-up and use make of it.
@@ -129,7 +114,7 @@ class DamagedFiles : public ::testing::Test {
         }
         SCOPED_TRACE(region.file + what);
         for (const auto& [name, content] : files_)
-            write_file(story.folder.file(name), name == region.file ? bytes : content);
+            testsupport::write_file(story.folder.file(name), name == region.file ? bytes : content);
 
         if (!story.start()) {
             ++outcomes_["refused"];
@@ -150,10 +135,7 @@ class DamagedFiles : public ::testing::Test {
         // repairs it below.
         const bool index = region.file.find(".cdx") != std::string::npos;
         const bool insideTree = index && region.name != "header";
-        if (index && !insideTree) {
-            EXPECT_EQ(reliability::check_table(p.keys), std::vector<std::string>{});
-            EXPECT_EQ(reliability::check_table(p.text), std::vector<std::string>{});
-        }
+        if (index && !insideTree) expect_sound(p);
         // A memo's own damage shows in its text, and a flip in a table's
         // block number can name another memo's first block: the formats have
         // nothing to tell either from the real thing.
@@ -162,11 +144,9 @@ class DamagedFiles : public ::testing::Test {
         const long before = xbase::d4recCountDo(p.text);
         expect_memos_their_own(p, strict, before);
 
-        story.main().txtSearch.text = "Document";
-        search::do_search(p);
+        story.search("Document");
         const std::string fresh = reliability::document_text(kSeed + 1, 0);
-        story.main().txtInput.text = fresh;
-        app::create_index(p);
+        story.index(fresh);
         expect_memos_their_own(p, strict, before);
         ASSERT_EQ(xbase::d4recCountDo(p.text), before + 1);
         xbase::d4goTo(p.text, before + 1);
@@ -177,9 +157,13 @@ class DamagedFiles : public ::testing::Test {
         if (insideTree) {
             EXPECT_EQ(xbase::d4reindex(p.keys), 0);
             EXPECT_EQ(xbase::d4reindex(p.text), 0);
-            EXPECT_EQ(reliability::check_table(p.keys), std::vector<std::string>{});
-            EXPECT_EQ(reliability::check_table(p.text), std::vector<std::string>{});
+            expect_sound(p);
         }
+    }
+
+    static void expect_sound(app::Program& p) {
+        EXPECT_EQ(reliability::check_table(p.keys), std::vector<std::string>{});
+        EXPECT_EQ(reliability::check_table(p.text), std::vector<std::string>{});
     }
 
     // Each of the first `records` document records reads as empty or as its
@@ -232,20 +216,13 @@ class DamagedFiles : public ::testing::Test {
     int failedCases_ = 0;
 };
 
-TEST_F(DamagedFiles, KeywordTable) {
-    run_all("Keys.dbf", 150);
+TEST_P(DamagedFiles, AreRefusedRebuiltOrReadSafely) {
+    run_all(GetParam().first, GetParam().second);
 }
-TEST_F(DamagedFiles, DocumentTable) {
-    run_all("Text.dbf", 150);
-}
-TEST_F(DamagedFiles, MemoFile) {
-    run_all("Text.fpt", 150);
-}
-TEST_F(DamagedFiles, KeywordIndex) {
-    run_all("Keys.cdx", 60);
-}
-TEST_F(DamagedFiles, DocumentIndex) {
-    run_all("Text.cdx", 60);
-}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedFiles,
+                         ::testing::Values(std::pair{"Keys.dbf", 150}, std::pair{"Text.dbf", 150},
+                                           std::pair{"Text.fpt", 150}, std::pair{"Keys.cdx", 60},
+                                           std::pair{"Text.cdx", 60}));
 
 }  // namespace

@@ -4,30 +4,15 @@
 // exactly this in the crash harness's long run.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tests/reliability/store_check.h"
 #include "tests/support/scripted_platform.h"
 #include "xbase/d4.h"
 
 namespace {
 
-void patch_le32(const std::string& path, std::streamoff at, std::uint32_t value) {
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(at);
-    for (int i = 0; i < 4; ++i)
-        file.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void patch_byte(const std::string& path, std::streamoff at, char value) {
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(at);
-    file.put(value);
-}
-
 TEST(IndexRepair, ATagWhoseNewRootWasNeverWrittenIsRebuiltAtOpen) {
     testsupport::TempFolder folder;
-    const std::string table = folder.file("t.dbf");
+    const std::string table = folder.file("t.dbf"), index = folder.file("t.cdx");
     xbase::Code4* code = xbase::d4init_v();
     xbase::code4errOff(code, 1);
     xbase::Data4* data = xbase::d4create(code, table.c_str(), {{"NAME", 'C', 10, 0}},
@@ -42,10 +27,12 @@ TEST(IndexRepair, ATagWhoseNewRootWasNeverWrittenIsRebuiltAtOpen) {
     }
     xbase::d4close(data);
 
-    const std::string index = folder.file("t.cdx");
-    const auto size = static_cast<std::uint32_t>(std::ifstream(index, std::ios::ate).tellg());
-    patch_byte(index, 480 + 4, 1);            // the marker: a flush under way
-    patch_le32(index, 1536, size + 512 * 4);  // the tag's root: a page past the end
+    // The tag's root: a page past the end (little-endian).
+    const auto root = static_cast<std::uint32_t>(testsupport::read_file(index).size() + 512 * 4);
+    const std::string rootBytes{static_cast<char>(root), static_cast<char>(root >> 8),
+                                static_cast<char>(root >> 16), static_cast<char>(root >> 24)};
+    testsupport::overwrite_file(index, 480 + 4, "\x01");  // the marker: a flush under way
+    testsupport::overwrite_file(index, 1536, rootBytes);
     data = xbase::d4open(code, table.c_str());
     ASSERT_NE(data, nullptr) << xbase::code4errorCode(code, 0);
     EXPECT_EQ(reliability::check_table(data), std::vector<std::string>{});
@@ -55,7 +42,7 @@ TEST(IndexRepair, ATagWhoseNewRootWasNeverWrittenIsRebuiltAtOpen) {
     // The same damage in an index whose last flush finished is refused.
     code = xbase::d4init_v();
     xbase::code4errOff(code, 1);
-    patch_le32(index, 1536, size + 512 * 4);
+    testsupport::overwrite_file(index, 1536, rootBytes);
     EXPECT_EQ(xbase::d4open(code, table.c_str()), nullptr);
     xbase::d4initUndo(code);
 }

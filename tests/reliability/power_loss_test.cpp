@@ -9,7 +9,6 @@
 
 #include "app/pack_database.h"
 #include "browse/do_delete.h"
-#include "index/create_index.h"
 #include "tests/program/program_story.h"
 #include "tests/reliability/documents.h"
 #include "tests/reliability/store_check.h"
@@ -38,10 +37,10 @@ class PowerLoss : public ::testing::Test {
         const long long before = fs.writeCount();
         fs.cutPowerAfter(cutAfter);
         for (std::uint32_t i = 0; i < kDocuments; ++i) {
-            s.main().txtInput.text = reliability::document_text(seed, i);
-            app::create_index(s.p());
+            const std::string text = reliability::document_text(seed, i);
+            s.index(text);
             if (fs.powerCut()) break;
-            finished.push_back({*s.main().documentOnDisplay, reliability::document_text(seed, i)});
+            finished.push_back({*s.main().documentOnDisplay, text});
             if (i % 3 == 2) {
                 browse::do_delete(s.p(), browse::kDeleteMode);
                 if (!fs.powerCut()) deleted.push_back(finished.back().number);

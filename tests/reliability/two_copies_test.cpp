@@ -89,8 +89,7 @@ TEST(TwoCopies, ARefusedTextLetsTheOtherCopyStoreAtOnce) {
     app::Program other(otherPlatform.services);
     ASSERT_TRUE(app::start_program(other, story.folder.path()));
 
-    story.main().txtInput.text = std::string(40000, 'w');  // refused after numbering
-    app::create_index(story.p());
+    story.index(std::string(40000, 'w'));  // refused after numbering
     ASSERT_EQ(story.platform.dialogs.boxes.size(), 1u);
 
     other.frmMain.txtInput.text = reliability::document_text(6, 0);
@@ -99,8 +98,7 @@ TEST(TwoCopies, ARefusedTextLetsTheOtherCopyStoreAtOnce) {
     EXPECT_EQ(
         reliability::check_document(other.keys, other.text, 1, reliability::document_text(6, 0)),
         std::vector<std::string>{});
-    story.main().txtInput.text = reliability::document_text(6, 1);
-    app::create_index(story.p());
+    story.index(reliability::document_text(6, 1));
     EXPECT_EQ(story.main().highestDocumentNumber, 2);
     app::close_main_window(other);
 }
@@ -109,10 +107,8 @@ TEST(TwoCopies, PackRefusesWhileTheOtherCopyHasTheTablesOpen) {
     testsupport::ProgramStory story;
     ASSERT_TRUE(story.start());
     app::Program& first = story.p();
-    for (std::uint32_t i = 0; i < 3; ++i) {
-        first.frmMain.txtInput.text = reliability::document_text(5, i);
-        app::create_index(first);
-    }
+    for (std::uint32_t i = 0; i < 3; ++i)
+        story.index(reliability::document_text(5, i));
     browse::do_delete(first, browse::kDeleteMode);  // document 3 is marked
 
     testsupport::ScriptedPlatform otherPlatform;
@@ -128,8 +124,7 @@ TEST(TwoCopies, PackRefusesWhileTheOtherCopyHasTheTablesOpen) {
     if (other.engine != nullptr) app::close_main_window(other);
 
     // The first copy goes on as if nothing happened, and nothing was packed.
-    first.frmMain.txtInput.text = reliability::document_text(5, 3);
-    app::create_index(first);
+    story.index(reliability::document_text(5, 3));
     EXPECT_EQ(first.frmMain.highestDocumentNumber, 4);
     ASSERT_TRUE(story.start());
     EXPECT_EQ(reliability::document_numbers(story.p().text),

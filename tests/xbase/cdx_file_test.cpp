@@ -18,23 +18,14 @@ using cdxtest::TempDir;
 using xbase::CdxCursor;
 using xbase::CdxFile;
 using xbase::CdxTag;
-using xbase::CdxTagSpec;
 using xbase::OpenMode;
 using xbase_test::RecordingFileSystem;
 namespace rc = xbase::rc;
 
-CdxTagSpec spec(const std::string& name, int keyLength) {
-    CdxTagSpec s;
-    s.name = name;
-    s.keyExpr = name;
-    s.keyLength = keyLength;
-    return s;
-}
+using cdxtest::tagSpec;
 
-std::string key(std::uint32_t n, int keyLength = 12) {
-    std::string k = "K" + std::to_string(n * 7919u % 100000u);
-    k.resize(static_cast<std::size_t>(keyLength), ' ');
-    return k;
+std::string key(std::uint32_t n) {
+    return cdxtest::padded("K" + std::to_string(n * 7919u % 100000u), 12);
 }
 
 // A file with one tag "T" of `count` entries, flushed.
@@ -42,7 +33,7 @@ void makeFile(const std::string& path, std::uint32_t count) {
     short error = 0;
     auto cdx = CdxFile::create(path, error);
     ASSERT_TRUE(cdx);
-    CdxTag* tag = cdx->addTag(spec("T", 12), error);
+    CdxTag* tag = cdx->addTag(tagSpec("T", 12), error);
     ASSERT_TRUE(tag);
     for (std::uint32_t r = 1; r <= count; ++r)
         ASSERT_EQ(tag->insert(key(r), r), 0);
@@ -186,7 +177,7 @@ TEST(CdxFile, CyclicLinksEndWalksWithAnError) {
     EXPECT_EQ(d.error(), rc::kIndex);
     EXPECT_FALSE(d.seekGE("ZZZ"));
     EXPECT_EQ(d.error(), rc::kIndex);
-    EXPECT_EQ(cdx->tag("T")->insert(key(0, 12).replace(0, 1, "Z"), 1), rc::kIndex);
+    EXPECT_EQ(cdx->tag("T")->insert(key(0).replace(0, 1, "Z"), 1), rc::kIndex);
 }
 
 TEST(CdxFile, RandomDamageNeverCrashesOrHangs) {
@@ -268,7 +259,7 @@ TEST(CdxFile, ManyTagsGrowTheDirectoryIntoATree) {
     short error = 0;
     auto cdx = CdxFile::create(path, error);
     for (int i = 0; i < 300; ++i) {
-        CdxTag* tag = cdx->addTag(spec("T" + std::to_string(i * 7 % 300), 12), error);
+        CdxTag* tag = cdx->addTag(tagSpec("T" + std::to_string(i * 7 % 300), 12), error);
         ASSERT_TRUE(tag) << i;
         ASSERT_EQ(tag->insert(key(static_cast<std::uint32_t>(i)), 1), 0);
     }
@@ -307,7 +298,7 @@ TEST(CdxFile, ReadOnlyFilesRefuseChanges) {
     EXPECT_EQ(tag->insert(key(1), 9999), rc::kWrite);
     EXPECT_EQ(tag->remove(key(1), 1), rc::kWrite);
     EXPECT_EQ(cdxtest::rebuildFrom(*tag, {}), rc::kWrite);
-    EXPECT_EQ(cdx->addTag(spec("U", 4), error), nullptr);
+    EXPECT_EQ(cdx->addTag(tagSpec("U", 4), error), nullptr);
     EXPECT_EQ(countForward(*tag), 30u);
 }
 

@@ -14,40 +14,32 @@
 
 namespace {
 
+using cdxtest::padded;
 using cdxtest::TagReader;
+using cdxtest::tagSpec;
 using cdxtest::TempDir;
 using xbase::CdxFile;
 using xbase::CdxTag;
 using xbase::CdxTagSpec;
 
-CdxTagSpec spec(const std::string& name, int keyLength, char filler = ' ', bool unique = false) {
-    CdxTagSpec s;
-    s.name = name;
-    s.keyExpr = name;
-    s.keyLength = keyLength;
-    s.filler = filler;
-    s.unique = unique;
-    return s;
-}
+class CdxFormat : public ::testing::Test {
+  protected:
+    std::vector<unsigned char> bytes() { return cdxtest::readFile(dir.file("t.cdx")); }
 
-std::string padded(const std::string& text, std::size_t length) {
-    std::string s = text;
-    s.resize(length, ' ');
-    return s;
-}
-
-TEST(CdxFormat, WorkedExampleByteForByte) {
     TempDir dir;
     short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    std::unique_ptr<CdxFile> cdx = CdxFile::create(dir.file("t.cdx"), error);
+};
+
+TEST_F(CdxFormat, WorkedExampleByteForByte) {
     ASSERT_TRUE(cdx) << error;
-    CdxTag* tag = cdx->addTag(spec("NAME", 10), error);
+    CdxTag* tag = cdx->addTag(tagSpec("NAME", 10), error);
     ASSERT_TRUE(tag) << error;
     ASSERT_EQ(tag->insert(padded("ALPINE", 10), 1), 0);
     ASSERT_EQ(tag->insert(padded("ALPHA", 10), 2), 0);
     ASSERT_EQ(tag->insert(padded("BETA", 10), 3), 0);
     ASSERT_EQ(cdx->flush(3, false), 0);
-    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
+    std::vector<unsigned char> file = bytes();
     ASSERT_EQ(file.size(), 3072u);
 
     std::vector<unsigned char> leaf(512, 0);
@@ -77,20 +69,18 @@ TEST(CdxFormat, WorkedExampleByteForByte) {
     EXPECT_EQ(names[0], (std::pair<std::string, std::uint32_t>{"NAME", 1536}));
 }
 
-TEST(CdxFormat, HeaderOptionsAndExpressions) {
-    TempDir dir;
-    short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTagSpec s = spec("Uniq", 6, ' ', true);
+TEST_F(CdxFormat, HeaderOptionsAndExpressions) {
+    CdxTagSpec s = tagSpec("Uniq", 6, ' ', true);
     s.keyExpr = "UPPER(Name)";
     s.forExpr = ".NOT. DELETED()";
     ASSERT_TRUE(cdx->addTag(s, error));
-    for (const CdxTagSpec& refused : {spec("UNIQ", 6), spec("BAD NAME", 6), spec("LONG", 241)})
+    for (const CdxTagSpec& refused :
+         {tagSpec("UNIQ", 6), tagSpec("BAD NAME", 6), tagSpec("LONG", 241)})
         EXPECT_EQ(cdx->addTag(refused, error), nullptr) << refused.name;
     ASSERT_EQ(cdx->flush(0, false), 0);
     cdx.reset();
 
-    EXPECT_EQ(cdxtest::readFile(dir.file("t.cdx"))[1536 + 14], 0x69);  // compact, unique, FOR
+    EXPECT_EQ(bytes()[1536 + 14], 0x69);  // compact, unique, FOR
     auto reopened = CdxFile::open(dir.file("t.cdx"), xbase::OpenMode::ReadOnly, error);
     ASSERT_TRUE(reopened) << error;
     CdxTag* tag = reopened->tag("uniq");
@@ -101,19 +91,16 @@ TEST(CdxFormat, HeaderOptionsAndExpressions) {
     EXPECT_TRUE(tag->unique());
 }
 
-TEST(CdxFormat, LeafWidensForLargeRecordNumbers) {
-    TempDir dir;
-    short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTag* tag = cdx->addTag(spec("K", 10), error);
+TEST_F(CdxFormat, LeafWidensForLargeRecordNumbers) {
+    CdxTag* tag = cdx->addTag(tagSpec("K", 10), error);
     ASSERT_EQ(tag->insert(padded("A", 10), 1), 0);
     ASSERT_EQ(tag->insert(padded("B", 10), 65535), 0);
     ASSERT_EQ(cdx->flush(2, false), 0);
-    EXPECT_EQ(cdxtest::readFile(dir.file("t.cdx"))[2560 + 23], 3);
+    EXPECT_EQ(bytes()[2560 + 23], 3);
     ASSERT_EQ(tag->insert(padded("C", 10), 65536), 0);
     ASSERT_EQ(tag->insert(padded("D", 10), 20'000'000), 0);
     ASSERT_EQ(cdx->flush(4, false), 0);
-    std::vector<unsigned char> file = cdxtest::readFile(dir.file("t.cdx"));
+    std::vector<unsigned char> file = bytes();
     EXPECT_EQ(file[2560 + 23], 5);   // 24 record bits are not enough for 20,000,000
     EXPECT_EQ(file[2560 + 20], 32);  // 40 bits minus 2 x 4
     cdxtest::TagReport report = TagReader(file, ' ', true).read(1536);
@@ -122,18 +109,14 @@ TEST(CdxFormat, LeafWidensForLargeRecordNumbers) {
     EXPECT_EQ(report.entries[3].recno, 20'000'000u);
 }
 
-TEST(CdxFormat, NumericKeysCompressWithZeroFiller) {
-    TempDir dir;
-    short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTag* tag = cdx->addTag(spec("ITEMS", 8, '\0'), error);
+TEST_F(CdxFormat, NumericKeysCompressWithZeroFiller) {
+    CdxTag* tag = cdx->addTag(tagSpec("ITEMS", 8, '\0'), error);
     std::uint32_t recno = 1;
     for (double v : {12.5, -2.0, 0.0, 100.0, -1.0, 0.5, 1.0, 2.0})
         ASSERT_EQ(tag->insert(xbase::numericKey(v), recno++), 0);
     ASSERT_EQ(cdx->flush(8, false), 0);
     // The reader's writer rules check each trail count against the zero filler.
-    cdxtest::TagReport report =
-        TagReader(cdxtest::readFile(dir.file("t.cdx")), '\0', true).read(1536);
+    cdxtest::TagReport report = TagReader(bytes(), '\0', true).read(1536);
     EXPECT_TRUE(report.problems.empty()) << report.problems.front();
     std::vector<std::uint32_t> order;
     for (const auto& e : report.entries)
@@ -141,12 +124,9 @@ TEST(CdxFormat, NumericKeysCompressWithZeroFiller) {
     EXPECT_EQ(order, (std::vector<std::uint32_t>{2, 5, 3, 6, 7, 8, 1, 4}));
 }
 
-TEST(CdxFormat, DeepTreesFollowEveryRule) {
+TEST_F(CdxFormat, DeepTreesFollowEveryRule) {
     // 240-byte keys: two entries per interior page, so the tree grows many levels.
-    TempDir dir;
-    short error = 0;
-    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
-    CdxTag* tag = cdx->addTag(spec("WIDE", 240), error);
+    CdxTag* tag = cdx->addTag(tagSpec("WIDE", 240), error);
     std::vector<cdxtest::Entry> expected;
     for (std::uint32_t i = 0; i < 300; ++i) {
         std::uint32_t scrambled = (i * 7919u) % 300u;
@@ -158,8 +138,7 @@ TEST(CdxFormat, DeepTreesFollowEveryRule) {
     }
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(cdx->flush(300, false), 0);
-    cdxtest::TagReport report =
-        TagReader(cdxtest::readFile(dir.file("t.cdx")), ' ', true).read(1536);
+    cdxtest::TagReport report = TagReader(bytes(), ' ', true).read(1536);
     EXPECT_TRUE(report.problems.empty()) << report.problems.front();
     EXPECT_EQ(report.entries, expected);
     EXPECT_GE(report.depth, 6);

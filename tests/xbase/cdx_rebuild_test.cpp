@@ -29,14 +29,9 @@ namespace rc = xbase::rc;
 // for many record numbers; records in random order, a few pairs twice.
 EntryList randomEntries(std::size_t count, int keyLength, unsigned seed) {
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> len(1, 4), letter(0, 2);
     EntryList entries;
-    for (std::uint32_t r = 1; r <= count; ++r) {
-        std::string key(static_cast<std::size_t>(keyLength), ' ');
-        for (int i = len(rng) - 1; i >= 0; --i)
-            key[static_cast<std::size_t>(i)] = static_cast<char>('A' + letter(rng));
-        entries.emplace_back(key, r);
-    }
+    for (std::uint32_t r = 1; r <= count; ++r)
+        entries.emplace_back(cdxtest::randomWord(rng, 4, 3, keyLength), r);
     std::shuffle(entries.begin(), entries.end(), rng);
     for (std::size_t i = 0; i < count / 100; ++i)
         entries.push_back(entries[i * 7]);
@@ -57,10 +52,6 @@ std::vector<Entry> expected(const EntryList& entries, bool unique) {
         }
     }
     return out;
-}
-
-bool exists(const std::string& path) {
-    return std::filesystem::exists(path);
 }
 
 // Two tags, one unique, rebuilt from the same entries within budget.
@@ -85,7 +76,7 @@ TEST(CdxRebuild, ASpilledRebuildWritesTheTagsOfAnInMemoryOne) {
     EXPECT_EQ(fs.created.size(), 1u);  // the index alone
     rebuildFile(dir.file("spilled.cdx"), entries, 64 * 1024);
     EXPECT_EQ(fs.created.back(), dir.file("spilled.cdx.sort"));
-    EXPECT_FALSE(exists(dir.file("spilled.cdx.sort")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("spilled.cdx.sort")));
 
     const auto bytes = cdxtest::readFile(dir.file("spilled.cdx"));
     EXPECT_TRUE(bytes == cdxtest::readFile(dir.file("memory.cdx")));
@@ -119,7 +110,7 @@ TEST(CdxRebuild, AFailedRebuildLeavesNoSpillFileAndNoHalfBuiltTagMarkedSound) {
         EXPECT_EQ(cdxtest::rebuildFrom(*tag, entries, 4096), diskFull ? rc::kWrite : rc::kRead);
         fs.writesLeft = -1;
         fs.failReadsOf.clear();
-        EXPECT_FALSE(exists(path + ".sort"));
+        EXPECT_FALSE(std::filesystem::exists(path + ".sort"));
         // The handle writes nothing more, so no flush of it can vouch for the tag.
         EXPECT_EQ(tag->insert(std::string(20, 'Z'), 1), rc::kWrite);
         EXPECT_EQ(cdx->flush(40000, false), 0);

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -52,13 +53,24 @@ struct Entry {
 };
 
 // A tag keyed on its own name.
-inline xbase::CdxTagSpec tagSpec(const std::string& name, int keyLength, char filler = ' ') {
-    xbase::CdxTagSpec s;
-    s.name = name;
-    s.keyExpr = name;
-    s.keyLength = keyLength;
-    s.filler = filler;
-    return s;
+inline xbase::CdxTagSpec tagSpec(const std::string& name, int keyLength, char filler = ' ',
+                                 bool unique = false) {
+    return {name, name, "", keyLength, filler, unique};
+}
+
+inline std::string padded(std::string text, std::size_t length) {
+    text.resize(length, ' ');
+    return text;
+}
+
+// 1 to maxLength letters of the first `letters` of the alphabet, so keys
+// share prefixes and repeat; blank-padded to width when it is not 0.
+inline std::string randomWord(std::mt19937& rng, int maxLength, int letters = 4, int width = 0) {
+    std::uniform_int_distribution<int> length(1, maxLength), letter(0, letters - 1);
+    std::string word(static_cast<std::size_t>(length(rng)), 'A');
+    for (char& c : word)
+        c = static_cast<char>('A' + letter(rng));
+    return width > 0 ? padded(word, static_cast<std::size_t>(width)) : word;
 }
 
 // Every entry of tag, walked forwards by a cursor.

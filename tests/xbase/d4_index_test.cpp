@@ -16,18 +16,13 @@ namespace {
 
 using xbase_test::appendKey;
 using xbase_test::assign;
+using xbase_test::at;
+using xbase_test::At;
 using xbase_test::Engine;
 using xbase_test::fieldText;
+using xbase_test::keyItems;
+using xbase_test::seekIn;
 using xbase_test::TempDir;
-
-// The KEYITEMS key of a record, as the tag stores it.
-std::string keyItems(const std::string& word, long items) {
-    std::string key = upperCp1252(word);
-    key.resize(10, ' ');
-    char num[16];
-    std::snprintf(num, sizeof num, "%10ld", items);
-    return key + num;
-}
 
 // A Keys table of n random words and the (key, recno) pairs its tag must hold.
 struct KeysFixture {
@@ -89,10 +84,8 @@ TEST(D4Index, SkipsInTagOrderOverThousandsOfRecords) {
     // Skips of several entries at once land where single steps do.
     ASSERT_EQ(d4tagSelect(f.keys, d4tag(f.keys, "KEYITEMS")), 0);
     ASSERT_EQ(d4top(f.keys), 0);
-    ASSERT_EQ(d4skip(f.keys, 2500), 0);
-    EXPECT_EQ(d4recNo(f.keys), std::next(f.oracle.begin(), 2500)->second);
-    ASSERT_EQ(d4skip(f.keys, -1000), 0);
-    EXPECT_EQ(d4recNo(f.keys), std::next(f.oracle.begin(), 1500)->second);
+    EXPECT_EQ(at(f.keys, d4skip(f.keys, 2500)), At(0, std::next(f.oracle.begin(), 2500)->second));
+    EXPECT_EQ(at(f.keys, d4skip(f.keys, -1000)), At(0, std::next(f.oracle.begin(), 1500)->second));
 }
 
 TEST(D4Index, SeeksOnCharacterTags) {
@@ -105,27 +98,21 @@ TEST(D4Index, SeeksOnCharacterTags) {
         probe = probe.substr(0, 1 + rng() % probe.size());
         if (i % 3 == 0) probe += static_cast<char>('A' + rng() % 26);
         auto hit = f.oracle.lower_bound({probe, 0});
-        short r = d4seek(f.keys, probe.c_str());
-        if (hit == f.oracle.end()) {
-            ASSERT_EQ(r, rc::kEof) << probe;
-            ASSERT_EQ(d4recNo(f.keys), 3001);
-        } else {
-            ASSERT_EQ(r, hit->first.compare(0, probe.size(), probe) == 0 ? 0 : rc::kAfter) << probe;
-            ASSERT_EQ(d4recNo(f.keys), hit->second) << probe;
-        }
+        const At want = hit == f.oracle.end()           ? At(rc::kEof, 3001)
+                        : hit->first.starts_with(probe) ? At(0, hit->second)
+                                                        : At(rc::kAfter, hit->second);
+        ASSERT_EQ(at(f.keys, d4seek(f.keys, probe.c_str())), want) << probe;
     }
     // A full-length key must match whole; a trailing blank asks for the whole word.
     const auto& [key, recno] = *std::next(f.oracle.begin(), 1234);
-    EXPECT_EQ(d4seek(f.keys, key.c_str()), 0);
-    EXPECT_EQ(d4recNo(f.keys), recno);
+    EXPECT_EQ(at(f.keys, d4seek(f.keys, key.c_str())), At(0, recno));
     std::string word = key.substr(0, key.find(' ')) + " ";
     EXPECT_EQ(d4seek(f.keys, word.c_str()), 0);
     EXPECT_EQ(fieldText(f.keys, "KEYS").substr(0, word.size() - 1),
               f.words[recno - 1].substr(0, word.size() - 1));
-    EXPECT_EQ(d4seek(f.keys, "ZZZZ"), rc::kEof);
-    EXPECT_EQ(d4recNo(f.keys), 3001);
-    EXPECT_EQ(d4skip(f.keys, -1), 0);  // from end of file back onto the last key
-    EXPECT_EQ(d4recNo(f.keys), f.oracle.rbegin()->second);
+    EXPECT_EQ(at(f.keys, d4seek(f.keys, "ZZZZ")), At(rc::kEof, 3001));
+    // From end of file back onto the last key.
+    EXPECT_EQ(at(f.keys, d4skip(f.keys, -1)), At(0, f.oracle.rbegin()->second));
 }
 
 TEST(D4Index, SeeksOnNumericTagsReadTheTextAsANumber) {
@@ -142,10 +129,8 @@ TEST(D4Index, SeeksOnNumericTagsReadTheTextAsANumber) {
     } cases[] = {{"5", 0, 4},         {"         5", 0, 4},  // a field's text, blanks and all
                  {"13abc", 0, 6},     {"9", rc::kAfter, 6},  // a miss stands on the next key
                  {"", rc::kAfter, 1}, {"-1", rc::kAfter, 1}, {"145", rc::kEof, 12}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(d4seek(text, c.seek), c.result) << c.seek;
-        EXPECT_EQ(d4recNo(text), c.recno) << c.seek;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(at(text, d4seek(text, c.seek)), At(c.result, c.recno)) << c.seek;
 }
 
 TEST(D4Index, TagsFollowEveryChange) {
@@ -235,9 +220,7 @@ TEST(D4Index, AnIndexThatDoesNotMatchItsTableIsRebuiltOnOpen) {
     f.keys = d4open(f.code, f.dir.file("Keys.dbf").c_str());
     ASSERT_TRUE(f.keys);
     f.expectTagOrder();
-    ASSERT_EQ(d4tagSelect(f.keys, d4tag(f.keys, "KEYITEMS")), 0);
-    EXPECT_EQ(d4seek(f.keys, "MORE299"), 0);
-    EXPECT_EQ(d4recNo(f.keys), 1800);
+    EXPECT_EQ(seekIn(f.keys, "KEYITEMS", "MORE299"), At(0, 1800));
 }
 
 }  // namespace

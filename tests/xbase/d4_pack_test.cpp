@@ -1,8 +1,13 @@
 // Deleting, recalling and packing through the engine API; memo rewrites in
-// place and at the end; memo compress; a rewrite interrupted by a crash.
+// place and at the end; memo compress; a rewrite interrupted by a crash; and
+// failing writes and reads: a flush that cannot write reports it (never
+// success) and a later flush finishes the job, a change that cannot be
+// written is dropped whole, a pack whose tags cannot be rebuilt leaves an
+// index the next open repairs.
 #include <gtest/gtest.h>
 
 #include "d4_test_tables.h"
+#include "recording_file_system.h"
 #include "xbase/field_codec.h"
 
 namespace xbase {
@@ -10,10 +15,13 @@ namespace {
 
 using xbase_test::appendKey;
 using xbase_test::appendText;
+using xbase_test::appendWords;
+using xbase_test::At;
 using xbase_test::Engine;
 using xbase_test::fieldText;
 using xbase_test::memoText;
 using xbase_test::readFile;
+using xbase_test::seekIn;
 using xbase_test::TempDir;
 
 std::string body(long items) {
@@ -58,12 +66,8 @@ TEST(D4Pack, DropsMarkedRecordsKeepsMemosAndRenumbers) {
         EXPECT_EQ(memoText(text, "TEXT"), body(items));
     }
     // The tags were rebuilt for the new record numbers.
-    ASSERT_EQ(d4tagSelect(text, d4tag(text, "ITEMS")), 0);
-    ASSERT_EQ(d4seek(text, "10"), 0);
-    EXPECT_EQ(d4recNo(text), 8);
-    ASSERT_EQ(d4tagSelect(keys, d4tag(keys, "KEYITEMS")), 0);
-    ASSERT_EQ(d4seek(keys, "W40"), 0);
-    EXPECT_EQ(d4recNo(keys), 27);
+    EXPECT_EQ(seekIn(text, "ITEMS", "10"), At(0, 8));
+    EXPECT_EQ(seekIn(keys, "KEYITEMS", "W40"), At(0, 27));
     EXPECT_EQ(d4seek(keys, "W39"), rc::kAfter);
     // The packed files reopen as they are.
     ASSERT_EQ(d4close(text), 0);
@@ -162,6 +166,67 @@ TEST(D4Pack, AnInterruptedRewriteIsFinishedOrUndoneOnOpen) {
     EXPECT_EQ(memoText(text, "TEXT"), "kept");
     EXPECT_FALSE(std::filesystem::exists(dir.file("Text.fpt.new")));
     EXPECT_EQ(readFile(dir.file("Text.dbf")), dbf);
+}
+
+// The file system is in place before the table opens, so it sees every file.
+class D4Fault : public ::testing::Test {
+  protected:
+    short reopen() {
+        const short closed = d4close(keys);
+        keys = d4open(code, dir.file("Keys.dbf").c_str());
+        EXPECT_TRUE(keys);
+        return closed;
+    }
+
+    xbase_test::RecordingFileSystem fs;
+    xbase_test::TempDir dir;
+    xbase_test::Engine code;
+    Data4* keys = xbase_test::createKeys(code, dir.file("Keys.dbf"));
+};
+
+TEST_F(D4Fault, AFlushThatCannotWriteSaysSoAndALaterOneFinishes) {
+    appendWords(keys, 1, 20);
+    fs.writesLeft = 0;
+    EXPECT_EQ(d4flush(keys), rc::kWrite);
+    EXPECT_EQ(code4errorCode(code, 0), rc::kWrite);
+    EXPECT_EQ(d4pack(keys), rc::kWrite);  // nothing is renamed over the table
+    fs.writesLeft = -1;
+    ASSERT_EQ(d4flush(keys), 0);
+    ASSERT_EQ(reopen(), 0);
+    ASSERT_TRUE(keys);
+    EXPECT_EQ(d4recCountDo(keys), 20);
+    EXPECT_EQ(seekIn(keys, "KEYITEMS", "W17"), At(0, 17));
+}
+
+TEST_F(D4Fault, AChangeThatCannotBeWrittenIsReportedAndDropped) {
+    appendWords(keys, 1, 1);
+    ASSERT_EQ(d4flush(keys), 0);
+    ASSERT_EQ(d4delete(keys), 0);
+    fs.writesLeft = 0;
+    EXPECT_EQ(d4skip(keys, 1), rc::kWrite);  // the record cannot be written: no move
+    fs.writesLeft = -1;
+    EXPECT_EQ(d4recNo(keys), 1);
+    EXPECT_EQ(d4deleted(keys), 0);  // the change was dropped whole
+    ASSERT_EQ(d4goTo(keys, 1), 0);
+    EXPECT_EQ(d4deleted(keys), 0);
+}
+
+TEST_F(D4Fault, APackWhoseTagsCannotBeRebuiltLeavesAnIndexTheNextOpenRepairs) {
+    appendWords(keys, 1, 40);
+    ASSERT_EQ(d4goTo(keys, 17), 0);
+    ASSERT_EQ(d4delete(keys), 0);
+    ASSERT_EQ(d4flush(keys), 0);
+    // The packed table is read back only to rebuild the tags, after it has
+    // become the table: the old tags must not be flushed as its own.
+    fs.failReadsOf = "Keys.dbf.new";
+    EXPECT_EQ(d4pack(keys), rc::kRead);
+    fs.failReadsOf.clear();
+    reopen();
+    ASSERT_TRUE(keys);
+    EXPECT_EQ(d4recCountDo(keys), 39);
+    EXPECT_NE(seekIn(keys, "KEYITEMS", "W17").first, 0);
+    EXPECT_EQ(seekIn(keys, "KEYITEMS", "W40"), At(0, 39));
+    ASSERT_EQ(d4close(keys), 0);
 }
 
 }  // namespace

@@ -10,10 +10,13 @@ namespace {
 
 using xbase_test::appendKey;
 using xbase_test::appendText;
+using xbase_test::appendWords;
 using xbase_test::assign;
+using xbase_test::At;
 using xbase_test::Engine;
 using xbase_test::fieldText;
 using xbase_test::memoText;
+using xbase_test::seekIn;
 using xbase_test::TempDir;
 
 TEST(D4Table, EveryFieldTypeRoundTrips) {
@@ -88,12 +91,10 @@ TEST(D4Table, PositionsAtBothEnds) {
     Engine code;
     Data4* keys = xbase_test::createKeys(code, dir.file("Keys"));
     ASSERT_TRUE(keys);
-    using At = std::pair<short, long>;  // a move's result and the record it leaves current
-    auto at = [&](short result) { return At{result, d4recNo(keys)}; };
+    auto at = [&](short result) { return xbase_test::at(keys, result); };
     EXPECT_EQ(at(d4top(keys)), At(rc::kEof, 1));  // empty table
     EXPECT_EQ(d4bottom(keys), rc::kEof);
-    for (int i = 1; i <= 3; ++i)
-        ASSERT_EQ(appendKey(keys, "w" + std::to_string(i), i, i), 0);
+    appendWords(keys, 1, 3);
     EXPECT_EQ(at(d4bottom(keys)), At(0, 3));
     EXPECT_EQ(at(d4skip(keys, 1)), At(rc::kEof, 4));
     EXPECT_EQ(fieldText(keys, "KEYS"), std::string(10, ' '));  // blank buffer at end of file
@@ -119,8 +120,7 @@ TEST(D4Table, ChangesAreWrittenWhenTheTableMovesOn) {
     TempDir dir;
     Engine code;
     Data4* keys = xbase_test::createKeys(code, dir.file("Keys.dbf"));
-    for (int i = 1; i <= 3; ++i)
-        ASSERT_EQ(appendKey(keys, "w" + std::to_string(i), i, i), 0);
+    appendWords(keys, 1, 3);
     ASSERT_EQ(d4unlock(keys), 0);
     ASSERT_EQ(d4goTo(keys, 2), 0);
     ASSERT_EQ(assign(keys, "KEYS", "changed"), 0);
@@ -138,9 +138,7 @@ TEST(D4Table, ChangesAreWrittenWhenTheTableMovesOn) {
     ASSERT_EQ(d4goTo(keys, 2), 0);
     EXPECT_EQ(fieldText(keys, "KEYS"), "changed   ");
     EXPECT_EQ(d4deleted(keys), 0);
-    ASSERT_EQ(d4tagSelect(keys, d4tag(keys, "KEYITEMS")), 0);
-    EXPECT_EQ(d4seek(keys, "CHANGED"), 0);  // the tag followed the change
-    EXPECT_EQ(d4recNo(keys), 2);
+    EXPECT_EQ(seekIn(keys, "KEYITEMS", "CHANGED"), At(0, 2));  // the tag followed the change
     EXPECT_EQ(d4seek(keys, "W2"), rc::kAfter);
 }
 

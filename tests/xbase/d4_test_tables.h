@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "table_test_util.h"
 #include "xbase/d4.h"
+#include "xbase/expr.h"
 
 namespace xbase_test {
 
@@ -68,6 +72,33 @@ inline short appendText(xbase::Data4* text, long items, const std::string& body,
     return xbase::d4append(text);
 }
 
+// The KEYITEMS key of a keyword record, as the tag stores it.
+inline std::string keyItems(const std::string& word, long items) {
+    std::string key = xbase::upperCp1252(word);
+    key.resize(10, ' ');
+    char num[16];
+    std::snprintf(num, sizeof num, "%10ld", items);
+    return key + num;
+}
+
+// Appends keyword records w<i> with ITEMS and ORDER i, for i from first to last.
+inline void appendWords(xbase::Data4* keys, int first, int last) {
+    for (int i = first; i <= last; ++i)
+        ASSERT_EQ(appendKey(keys, "w" + std::to_string(i), i, i), 0) << i;
+}
+
+// A call's result and the record it leaves current.
+using At = std::pair<short, long>;
+inline At at(xbase::Data4* data, short result) {
+    return {result, xbase::d4recNo(data)};
+}
+
+// Selects the tag (nullptr: record order) and seeks text in it.
+inline At seekIn(xbase::Data4* data, const char* tag, const std::string& text) {
+    EXPECT_EQ(xbase::d4tagSelect(data, tag ? xbase::d4tag(data, tag) : nullptr), 0) << tag;
+    return at(data, xbase::d4seek(data, text.c_str()));
+}
+
 // An engine handle released at the end of the test.
 class Engine {
   public:
@@ -80,6 +111,13 @@ class Engine {
 
   private:
     xbase::Code4* code_;
+};
+
+// A fresh folder, an engine, and an empty Keys table in it.
+struct KeysStore {
+    TempDir dir;
+    Engine code;
+    xbase::Data4* keys = createKeys(code, dir.file("Keys.dbf"));
 };
 
 }  // namespace xbase_test

@@ -1,6 +1,8 @@
 // Locks between two handles of one process and between two processes:
-// record locks, lock enforcement, deny-write access, appends, and a reader
-// that sees what a writer flushed.
+// record locks, lock enforcement, deny-write access, appends, a reader that
+// sees what a writer flushed, and a reader's record cache (walks in record
+// order read runs of blocks, walks in tag order scattered ones) that sees
+// another handle's flushed appends and, once it locks it, a changed record.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,16 +14,17 @@ namespace {
 
 using xbase_test::appendKey;
 using xbase_test::assign;
+using xbase_test::At;
 using xbase_test::Engine;
 using xbase_test::fieldText;
+using xbase_test::seekIn;
 using xbase_test::TempDir;
 
 // A Keys table of three records, closed again.
 std::string makeKeys(const TempDir& dir) {
     Engine code;
     Data4* keys = xbase_test::createKeys(code, dir.file("Keys.dbf"));
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(appendKey(keys, "w" + std::to_string(i), i, i), 0);
+    xbase_test::appendWords(keys, 1, 3);
     EXPECT_EQ(d4close(keys), 0);
     return dir.file("Keys.dbf");
 }
@@ -118,13 +121,57 @@ TEST(LockTable, AppendsOfTwoHandlesDoNotInterleave) {
     ASSERT_EQ(d4flush(b), 0);
     // Each handle sees the other's flushed records and keys.
     EXPECT_EQ(d4recCountDo(a), 5);
-    ASSERT_EQ(d4tagSelect(a, d4tag(a, "KEYITEMS")), 0);
-    ASSERT_EQ(d4seek(a, "FROMB"), 0);
-    EXPECT_EQ(d4recNo(a), 5);
+    ASSERT_EQ(seekIn(a, "KEYITEMS", "FROMB"), At(0, 5));
     EXPECT_EQ(f4long(d4field(a, "ITEMS")), 11);
-    ASSERT_EQ(d4tagSelect(b, d4tag(b, "ITEMS")), 0);
-    ASSERT_EQ(d4seek(b, "10"), 0);
-    EXPECT_EQ(d4recNo(b), 4);
+    EXPECT_EQ(seekIn(b, "ITEMS", "10"), At(0, 4));
+}
+
+// The sum of ORDER over a walk in the selected order, and the records walked.
+std::pair<long, long> walkSum(Data4* data) {
+    std::pair<long, long> sumAndCount{0, 0};
+    for (short rc = d4top(data); rc == 0; rc = d4skip(data, 1), ++sumAndCount.second)
+        sumAndCount.first += f4long(d4field(data, "ORDER"));
+    return sumAndCount;
+}
+
+TEST(LockTable, RecordCacheWalksSeeEveryRecordAndAnotherHandlesFlushedWork) {
+    constexpr long kRecords = 3001;  // ends inside a block of the cache
+    auto orderOf = [](long recno) { return recno * 7 % 100000; };
+    xbase_test::KeysStore store;
+    Data4* writer = store.keys;
+    ASSERT_NE(writer, nullptr);
+    long expected = 0;
+    for (long r = 1; r <= kRecords; ++r, expected += orderOf(r - 1))
+        ASSERT_EQ(appendKey(writer, "w" + std::to_string(r % 97), r, orderOf(r)), 0);
+    ASSERT_EQ(d4flush(writer), 0);
+    ASSERT_EQ(d4unlock(writer), 0);
+    Data4* reader = d4open(store.code, store.dir.file("Keys.dbf").c_str());
+    ASSERT_NE(reader, nullptr);
+    auto expectWalks = [&](long count) {
+        ASSERT_EQ(d4tagSelect(reader, nullptr), 0);
+        EXPECT_EQ(walkSum(reader), std::make_pair(expected, count)) << "record order";
+        ASSERT_EQ(d4tagSelect(reader, d4tag(reader, "KEYITEMS")), 0);
+        EXPECT_EQ(walkSum(reader), std::make_pair(expected, count)) << "tag order";
+    };
+    expectWalks(kRecords);
+
+    // The writer changes a record the reader has cached and appends records
+    // after the last, partial block it cached.
+    ASSERT_EQ(d4lock(writer, 1500), 0);
+    ASSERT_EQ(d4goTo(writer, 1500), 0);
+    ASSERT_EQ(assign(writer, "ORDER", "777777"), 0);
+    ASSERT_EQ(d4unlock(writer), 0);
+    for (long r = kRecords + 1; r <= kRecords + 40; ++r, expected += orderOf(r - 1))
+        ASSERT_EQ(appendKey(writer, "new", r, orderOf(r)), 0);
+    ASSERT_EQ(d4flush(writer), 0);
+    ASSERT_EQ(d4unlock(writer), 0);
+
+    ASSERT_EQ(d4lock(reader, 1500), 0);  // a lock drops the cached copy
+    ASSERT_EQ(d4goTo(reader, 1500), 0);
+    EXPECT_EQ(f4long(d4field(reader, "ORDER")), 777777);
+    ASSERT_EQ(d4unlock(reader), 0);
+    expected += 777777 - orderOf(1500);
+    expectWalks(kRecords + 40);
 }
 
 // Runs body in a child process that signals readiness on a pipe and waits

@@ -1,6 +1,9 @@
 // RecordBlockCache: right records under every access pattern with a cache far
 // smaller than the file, few and small reads, writes and forgets kept in step,
-// a file that grows, and failed reads.
+// a file that grows, and failed reads. Also the real file's scattered read
+// the cache's runs use: the bytes land in their parts in order, however many
+// parts (more than one system call takes) and empty ones among them, and a
+// read that runs past the end of the file fails.
 #include "xbase/dbf_block_cache.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +11,8 @@
 #include <cstring>
 #include <random>
 #include <string>
+
+#include "table_test_util.h"
 
 namespace xbase {
 namespace {
@@ -215,6 +220,36 @@ TEST(RecordBlockCache, AFailedReadGivesNothingAndLeavesNoBlockBehind) {
     // A file shorter than the count the caller believes in.
     EXPECT_EQ(cache.record(count + 5, count + 10), nullptr);
     EXPECT_EQ(recordAt(cache, 1, count), recordText(1));
+}
+
+TEST(FileIo, ScatteredReadsFillThePartsInOrderAndFailPastTheEnd) {
+    xbase_test::TempDir dir;
+    auto file = fileSystem().create(dir.file("data.bin"));
+    ASSERT_NE(file, nullptr);
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += static_cast<char>('a' + i % 26 + (i / 26) % 7);
+    ASSERT_TRUE(file->write(0, text.data(), text.size()));
+    // 200 parts of 0 to 4 bytes: more than one preadv takes, empty ones included.
+    std::vector<std::string> buffers;
+    std::vector<ReadPart> parts;
+    for (int i = 0; i < 200; ++i)
+        buffers.emplace_back(static_cast<std::size_t>(i % 5), '?');
+    for (std::string& b : buffers)
+        parts.push_back(ReadPart{b.data(), b.size()});
+    ASSERT_TRUE(file->readParts(123, parts.data(), parts.size()));
+    std::string joined;
+    for (const std::string& b : buffers)
+        joined += b;
+    EXPECT_EQ(joined, text.substr(123, joined.size()));
+    EXPECT_EQ(joined.size(), 400u);
+
+    std::string head(10, '?'), tail(20, '?');
+    ReadPart two[] = {{head.data(), head.size()}, {tail.data(), tail.size()}};
+    EXPECT_FALSE(file->readParts(text.size() - 25, two, 2));
+    EXPECT_TRUE(file->readParts(text.size() - 30, two, 2));
+    EXPECT_EQ(head + tail, text.substr(text.size() - 30));
+    EXPECT_TRUE(file->readParts(text.size(), two, 0)) << "nothing to read";
 }
 
 }  // namespace

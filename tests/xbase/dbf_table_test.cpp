@@ -1,12 +1,21 @@
-// DbfTable: the header it writes, records through the cache and the append
-// batch, and the damaged or foreign headers it refuses.
+// The files under the engine API. DbfTable: the header it writes, records
+// through the cache and the append batch, and the damaged or foreign headers
+// it refuses. FptFile: the header and block layout it writes, damaged block
+// numbers that must read as empty text, and a stale header after a crash
+// (rewrites in place and at the end are tested through the engine API in
+// d4_pack_test). The field codec: what each field type stores for a text, and
+// what it refuses.
 #include "xbase/dbf_table.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <random>
 
 #include "table_test_util.h"
+#include "xbase/field_codec.h"
+#include "xbase/fpt_memo.h"
 #include "xbase/return_codes.h"
 
 namespace xbase {
@@ -168,6 +177,187 @@ TEST(DbfTable, RefusesDamagedAndForeignHeadersAndAcceptsPaddedOnes) {
     std::string rec(37, '\0');
     ASSERT_EQ(t->read(2, rec.data()), 0);
     EXPECT_EQ(rec, recordFor(2));
+}
+
+std::unique_ptr<FptFile> makeMemo(const std::string& path, int blockSize = 64) {
+    short err = 0;
+    auto f = FptFile::create(path, blockSize, err);
+    EXPECT_EQ(err, rc::kSuccess);
+    return f;
+}
+
+TEST(FptMemo, WritesHeaderAndBlocks) {
+    TempDir dir;
+    auto f = makeMemo(dir.file("t.fpt"));
+    EXPECT_EQ(f->nextFree(), 8u);
+    std::uint32_t a = 0, b = 0;
+    ASSERT_EQ(f->append("hello", a), 0);
+    ASSERT_EQ(f->append(std::string(100, 'x'), b), 0);  // 108 bytes: two blocks
+    EXPECT_EQ(a, 8u);
+    EXPECT_EQ(b, 9u);
+    EXPECT_EQ(f->nextFree(), 11u);
+    ASSERT_EQ(f->flush(false), 0);
+    std::string bytes = readFile(dir.file("t.fpt"));
+    ASSERT_EQ(bytes.size(), 11u * 64);  // the file ends at the next free block
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\0\0\0\x0B\0\0\0\x40", 8));
+    EXPECT_EQ(bytes.substr(512, 13), std::string("\0\0\0\x01\0\0\0\x05hello", 13));
+    EXPECT_EQ(bytes[512 + 13], '\0');  // slack is zeros
+
+    short err = 0;
+    auto again = FptFile::open(dir.file("t.fpt"), err);
+    ASSERT_TRUE(again);
+    std::string text;
+    ASSERT_EQ(again->read(b, text), 0);
+    EXPECT_EQ(text, std::string(100, 'x'));
+    ASSERT_EQ(again->read(0, text), 0);
+    EXPECT_EQ(text, "");
+
+    auto big = makeMemo(dir.file("big.fpt"), 512);  // the first block follows the header
+    ASSERT_EQ(big->append("one", a), 0);
+    EXPECT_EQ(a, 1u);
+    ASSERT_EQ(big->flush(false), 0);
+    EXPECT_EQ(readFile(dir.file("big.fpt")).size(), 1024u);
+}
+
+TEST(FptMemo, DamagedBlockNumbersReadAsEmpty) {
+    TempDir dir;
+    auto f = makeMemo(dir.file("t.fpt"));
+    std::uint32_t block = 0;
+    ASSERT_EQ(f->append(std::string(200, 'z'), block), 0);
+    ASSERT_EQ(f->flush(false), 0);
+    std::string text = "stale";
+    EXPECT_EQ(f->read(3, text), rc::kMemo);  // inside the header
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(f->read(block + 1, text), rc::kMemo);  // the middle of another memo
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(f->read(5000, text), rc::kMemo);  // past the end
+    // A length that runs past the end of the file.
+    std::string bytes = readFile(dir.file("t.fpt"));
+    bytes[512 + 6] = 0x7F;
+    writeFile(dir.file("t.fpt"), bytes);
+    short err = 0;
+    auto damaged = FptFile::open(dir.file("t.fpt"), err);
+    ASSERT_TRUE(damaged);
+    EXPECT_EQ(damaged->read(block, text), rc::kMemo);
+    EXPECT_EQ(text, "");
+    // Files too short for a header, or with a zero block size, are refused.
+    for (std::size_t size : {100, 512}) {
+        writeFile(dir.file("bad.fpt"), std::string(size, '\0'));
+        EXPECT_FALSE(FptFile::open(dir.file("bad.fpt"), err)) << size;
+        EXPECT_EQ(err, rc::kMemo);
+    }
+}
+
+TEST(FptMemo, NeverReusesBlocksPastAStaleHeader) {
+    TempDir dir;
+    {
+        auto f = makeMemo(dir.file("t.fpt"));
+        std::uint32_t block = 0;
+        ASSERT_EQ(f->append("written but not counted", block), 0);
+        // No flush: the header still names block 8 as free, as after a crash.
+    }
+    short err = 0;
+    auto f = FptFile::open(dir.file("t.fpt"), err);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->nextFree(), 9u);
+    std::uint32_t block = 0;
+    ASSERT_EQ(f->append("new", block), 0);
+    EXPECT_EQ(block, 9u);
+    std::string text;
+    ASSERT_EQ(f->read(8, text), 0);
+    EXPECT_EQ(text, "written but not counted");
+}
+
+TEST(DbfFieldCodec, EachTypeStoresOrRefusesATextAsTheFormatSays) {
+    const FieldDesc c{"KEYS", 'C', 10, 0}, n{"ITEMS", 'N', 10, 0}, money{"AMOUNT", 'N', 8, 2},
+        f{"RATE", 'F', 8, 3}, d{"DATE", 'D', 8, 0}, l{"DONE", 'L', 1, 0}, m{"TEXT", 'M', 10, 0};
+    // cp1252 bytes are kept, halves round away from zero, a rounded zero has no minus sign.
+    const struct {
+        const FieldDesc& field;
+        const char* text;
+        const char* stored;  // nullptr: refused, the field unchanged
+    } cases[] = {{c, "Hello ", "Hello     "},
+                 {c, "Internationalisation", "Internatio"},
+                 {c, "", "          "},
+                 {c, "\xE9t\xE9", "\xE9t\xE9       "},
+                 {n, "5", "         5"},
+                 {n, "         5", "         5"},
+                 {n, "-12", "       -12"},
+                 {n, "2.5", "         3"},
+                 {n, "", "          "},
+                 {n, "5x", nullptr},
+                 {n, "12345678901", nullptr},
+                 {money, "3.5", "    3.50"},
+                 {money, ".5", "    0.50"},
+                 {money, "-0.001", "    0.00"},
+                 {money, "-1.125", "   -1.13"},
+                 {f, "-0.125", "  -0.125"},
+                 {d, "20240229", "20240229"},
+                 {d, "", "        "},
+                 {d, "20230229", nullptr},
+                 {d, "2024-1-1", nullptr},
+                 {d, "20241301", nullptr},
+                 {l, "T", "T"},
+                 {l, "y", "T"},
+                 {l, ".F.", "F"},
+                 {l, "n", "F"},
+                 {l, "", " "},
+                 {l, "maybe", nullptr},
+                 {m, "memo text goes elsewhere", nullptr}};
+    for (const auto& t : cases) {
+        std::string dest(static_cast<std::size_t>(t.field.length), '#');
+        EXPECT_EQ(storeFieldText(t.field, t.text, dest.data()), t.stored ? 0 : rc::kFieldType)
+            << t.field.name << " " << t.text;
+        EXPECT_EQ(dest, t.stored ? t.stored : std::string(dest.size(), '#')) << t.text;
+    }
+}
+
+TEST(DbfFieldCodec, NumberParsingAndMemoBlockNumbers) {
+    EXPECT_EQ(parseLeadingNumber("   42abc"), 42);
+    EXPECT_EQ(parseLeadingNumber("-3.5 "), -3.5);
+    EXPECT_EQ(parseLeadingNumber("abc"), 0);
+    double v = 0;
+    EXPECT_TRUE(parseNumber(" 7 ", v));
+    EXPECT_EQ(v, 7);
+    for (const char* bad : {"7 7", "   ", "-"})
+        EXPECT_FALSE(parseNumber(bad, v)) << bad;
+    std::string out;
+    EXPECT_TRUE(formatNumber(99999, 5, 0, out));
+    EXPECT_FALSE(formatNumber(100000, 5, 0, out));
+    EXPECT_FALSE(formatNumber(1.0 / 0.0, 10, 0, out));
+    EXPECT_TRUE(formatNumber(-0.004, 6, 2, out));
+    EXPECT_EQ(out, "  0.00");
+    EXPECT_TRUE(formatNumber(-0.5, 3, 0, out));
+    EXPECT_EQ(out, " -1");
+
+    // Whole numbers and short decimals are written without printf; both ways agree.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const int decimals = i % 5 == 4 ? 15 : i % 5;
+        const double magnitude = std::pow(10.0, static_cast<double>(random() % 18));
+        const double value =
+            (static_cast<double>(random() % 2000001) - 1000000.0) / 1e6 * magnitude;
+        const double scale = std::pow(10.0, decimals);
+        const int width = decimals == 15 ? 20 : 12;
+        double rounded = std::round(value * scale) / scale;
+        if (rounded == 0) rounded = 0;
+        char expected[64];
+        const int n = std::snprintf(expected, sizeof expected, "%*.*f", width, decimals, rounded);
+        ASSERT_EQ(formatNumber(value, width, decimals, out), n <= width) << value;
+        if (n <= width) {
+            EXPECT_EQ(out, expected) << value << " with " << decimals;
+        }
+    }
+    EXPECT_EQ(memoBlock("        12"), 12);
+    EXPECT_EQ(memoBlock("0000000012"), 12);
+    EXPECT_EQ(memoBlock("          "), 0);
+    EXPECT_EQ(memoBlock("      12x "), -1);
+    EXPECT_EQ(memoBlock("99999999999"), -1);
+    char field[10];
+    storeMemoBlock(730, field);
+    EXPECT_EQ(std::string(field, 10), "       730");
+    storeMemoBlock(0, field);
+    EXPECT_EQ(std::string(field, 10), "          ");
 }
 
 }  // namespace

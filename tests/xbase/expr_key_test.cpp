@@ -1,5 +1,7 @@
 // Index keys of expression values: the numeric transform against its byte
-// table, dates as Julian days, and character and logical keys.
+// table, dates as Julian days, character and logical keys, and the sort key
+// a merge reads from the STR() part of an index key (the number the digits
+// make, in the numeric key form, whatever the text's shape).
 #include "tests/xbase/expr_test_record.h"
 
 #include <algorithm>
@@ -7,6 +9,8 @@
 #include <random>
 
 #include <gtest/gtest.h>
+
+#include "xbase/query_plan.h"
 
 namespace xbase::test {
 namespace {
@@ -98,6 +102,41 @@ TEST(ExprKey, KeysOfExpressions) {
     EXPECT_EQ(key("Date"), numericKey(0));
 
     EXPECT_EQ(encodeKey(Value{ValueType::Character, "abc", 0, false}, 2), "ab");
+}
+
+std::string sortKeyOf(const std::string& key, int offset) {
+    const TagOrder order{offset, TagOrder::SortKeyFrom::StrSuffix, offset};
+    std::string out = "stale";
+    entrySortKey(order, key, out);
+    return out;
+}
+
+TEST(QuerySortKey, StrSuffixReadsTheDigitsOfEveryShape) {
+    const struct {
+        std::string suffix;
+        double value;
+    } cases[] = {
+        {"         7", 7},
+        {"      5000", 5000},
+        {"1234567890", 1234567890},
+        {"          ", 0},
+        {"0000000042", 42},
+        {"7", 7},
+        {"  12345678", 12345678},
+        {"    123456789012", 123456789012},
+        {"9999999999999999", 9999999999999999.0},
+        {"123456789012345678", 123456789012345678.0},  // past sixteen characters
+        {"   1 2", 12},                                // a blank among the digits is passed over
+        {"  -5", 5},
+        {"12  ", 12},
+        {" 3.7", 37},
+        {"\xFF"
+         "12345678",
+         12345678},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sortKeyOf("WORD  " + c.suffix, 6), numericKey(c.value)) << "'" << c.suffix << "'";
+    }
 }
 
 }  // namespace

@@ -17,9 +17,29 @@ class RelateApi : public ::testing::Test {
   protected:
     void SetUp() override { table = makeKeysTable(150, 10); }
     Data4& data() { return *table->data; }
+    // A relation of query, sorted by sort.
+    Relate4* open(const std::string& query, const char* sort) {
+        Relate4* r = relate4init(&data());
+        relate4querySet(r, query.c_str());
+        relate4sortSet(r, sort);
+        return r;
+    }
+    At at(short result) { return {result, d4recNo(&data())}; }
 
     std::unique_ptr<KeysTable> table;
 };
+
+std::size_t indexOf(const std::vector<long>& list, long recno) {
+    return static_cast<std::size_t>(std::find(list.begin(), list.end(), recno) - list.begin());
+}
+
+// all without the records in gone, in the order of all.
+std::vector<long> without(const std::vector<long>& all, const std::vector<long>& gone) {
+    std::vector<long> out;
+    for (long recno : all)
+        if (indexOf(gone, recno) == gone.size()) out.push_back(recno);
+    return out;
+}
 
 TEST_F(RelateApi, BadQueriesGiveErrorCodesAndOneReport) {
     std::vector<short> reported;
@@ -62,31 +82,21 @@ TEST_F(RelateApi, MovesForwardsAndBackwardsWithinTheMatches) {
     const std::string query = searchQuery({table->words[0]}, "", "", 0);
     const std::vector<long> expected = oracle(data(), query, "Items");
     ASSERT_GE(expected.size(), 4u);
-    Relate4* r = relate4init(&data());
-    relate4querySet(r, query.c_str());
-    relate4sortSet(r, "Items");
-
+    Relate4* r = open(query, "Items");
     EXPECT_EQ(relate4skip(r, -1), rc::kRelate);  // not enabled
     EXPECT_EQ(relate4skipEnableVB(r, 1), 0);
-    EXPECT_EQ(relate4skip(r, 2), 0);  // without relate4top: from before the first
-    EXPECT_EQ(d4recNo(&data()), expected[1]);
-    EXPECT_EQ(relate4top(r), 0);
-    EXPECT_EQ(d4recNo(&data()), expected[0]);
-    EXPECT_EQ(relate4skip(r, -1), rc::kBof);
-    EXPECT_EQ(d4recNo(&data()), expected[0]);  // stays on the first
-    EXPECT_EQ(relate4skip(r, 3), 0);
-    EXPECT_EQ(d4recNo(&data()), expected[3]);
-    EXPECT_EQ(relate4skip(r, -2), 0);
-    EXPECT_EQ(d4recNo(&data()), expected[1]);
+    EXPECT_EQ(at(relate4skip(r, 2)), At(0, expected[1]));  // without relate4top: from the start
+    EXPECT_EQ(at(relate4top(r)), At(0, expected[0]));
+    EXPECT_EQ(at(relate4skip(r, -1)), At(rc::kBof, expected[0]));  // stays on the first
+    EXPECT_EQ(at(relate4skip(r, 3)), At(0, expected[3]));
+    EXPECT_EQ(at(relate4skip(r, -2)), At(0, expected[1]));
     EXPECT_EQ(relate4skip(r, 0), 0);
-    EXPECT_EQ(relate4skip(r, static_cast<long>(expected.size())), rc::kEof);
-    EXPECT_EQ(d4recNo(&data()), d4recCountDo(&data()) + 1);  // end of file
+    const long endOfFile = d4recCountDo(&data()) + 1;
+    EXPECT_EQ(at(relate4skip(r, static_cast<long>(expected.size()))), At(rc::kEof, endOfFile));
     EXPECT_EQ(relate4skip(r, 1), rc::kEof);
     EXPECT_EQ(relate4skip(r, 0), rc::kEof);
-    EXPECT_EQ(relate4skip(r, -1), 0);
-    EXPECT_EQ(d4recNo(&data()), expected.back());
-    EXPECT_EQ(relate4top(r), 0);  // starts again
-    EXPECT_EQ(d4recNo(&data()), expected[0]);
+    EXPECT_EQ(at(relate4skip(r, -1)), At(0, expected.back()));
+    EXPECT_EQ(at(relate4top(r)), At(0, expected[0]));  // starts again
     // No match at all: end of file at once.
     EXPECT_EQ(relate4querySet(r, searchQuery({"ZQXW "}, "", "", 0).c_str()), 0);
     EXPECT_EQ(relate4top(r), rc::kEof);
@@ -102,8 +112,7 @@ TEST_F(RelateApi, MarkingEachRecordWhileWalkingReachesThemAll) {
         const std::vector<long> expected = oracle(data(), query, "");
         ASSERT_FALSE(expected.empty());
         for (bool mark : {true, false}) {
-            Relate4* r = relate4init(&data());
-            relate4querySet(r, query.c_str());
+            Relate4* r = open(query, "");
             std::vector<long> walked;
             for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
                 walked.push_back(d4recNo(&data()));
@@ -137,9 +146,7 @@ TEST_F(RelateApi, RecordsPlacedFromKeysShowAndChangeAsWholeRecords) {
         return all;
     };
     std::vector<std::string> seen;
-    Relate4* r = relate4init(&data());
-    relate4querySet(r, query.c_str());
-    relate4sortSet(r, "Items");
+    Relate4* r = open(query, "Items");
     int step = 0;
     for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1), ++step) {
         const long here = d4recNo(&data());
@@ -169,15 +176,12 @@ TEST_F(RelateApi, RecordsChangedDuringTheWalkAreJudgedWhenReached) {
     for (const char* sort : {"Items", ""}) {
         const std::vector<long> before = oracle(data(), query, sort);
         ASSERT_GE(before.size(), 10u);
-        Relate4* r = relate4init(&data());
-        relate4querySet(r, query.c_str());
-        relate4sortSet(r, sort);
+        Relate4* r = open(query, sort);
         std::vector<long> walked, dropped;
         for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
             const long here = d4recNo(&data());
             walked.push_back(here);
-            const auto at = static_cast<std::size_t>(std::find(before.begin(), before.end(), here) -
-                                                     before.begin());
+            const std::size_t at = indexOf(before, here);
             if (at % 3 != 0 || at + 2 >= before.size()) continue;
             // The record two places ahead and the current one no longer match.
             dropped.push_back(before[at + 2]);
@@ -188,13 +192,7 @@ TEST_F(RelateApi, RecordsChangedDuringTheWalkAreJudgedWhenReached) {
             d4goTo(&data(), here);
         }
         relate4freeVB(r, 0);
-        std::vector<long> expected;
-        for (long recno : before) {
-            if (std::find(dropped.begin(), dropped.end(), recno) == dropped.end()) {
-                expected.push_back(recno);
-            }
-        }
-        EXPECT_EQ(walked, expected) << sort;
+        EXPECT_EQ(walked, without(before, dropped)) << sort;
         table = makeKeysTable(150, 10);  // a fresh table for the next order
     }
 }
@@ -207,16 +205,13 @@ TEST_F(RelateApi, TheSortTagWalkMeetsMovedEntriesWhereTheyAre) {
     const std::string everything = "UPPER(Keys) + STR(Items) = ''";
     const std::vector<long> before = oracle(data(), everything, "Items");
     ASSERT_GE(before.size(), 1000u);  // more than a few leaves of the Items tag
-    Relate4* r = relate4init(&data());
-    relate4querySet(r, everything.c_str());
-    relate4sortSet(r, "Items");
+    Relate4* r = open(everything, "Items");
     std::vector<long> walked, behind, ahead;
     for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1)) {
         const long here = d4recNo(&data());
         walked.push_back(here);
-        const auto at = static_cast<std::size_t>(std::find(before.begin(), before.end(), here) -
-                                                 before.begin());
-        const bool metAgain = std::find(ahead.begin(), ahead.end(), here) != ahead.end();
+        const std::size_t at = indexOf(before, here);
+        const bool metAgain = indexOf(ahead, here) < ahead.size();
         if (at % 7 != 0 || at + 3 >= before.size() || metAgain) continue;
         // The record three places on moves behind the walk, the current one
         // past every other record.
@@ -230,12 +225,7 @@ TEST_F(RelateApi, TheSortTagWalkMeetsMovedEntriesWhereTheyAre) {
         f4assignNVB(d4field(&data(), "Items"), last.c_str(), static_cast<short>(last.size()));
     }
     relate4freeVB(r, 0);
-    std::vector<long> expected;
-    for (long recno : before) {
-        if (std::find(behind.begin(), behind.end(), recno) == behind.end()) {
-            expected.push_back(recno);
-        }
-    }
+    std::vector<long> expected = without(before, behind);
     expected.insert(expected.end(), ahead.begin(), ahead.end());
     EXPECT_EQ(walked, expected);
 }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/xbase/table_test_util.h"
+#include "tests/xbase/d4_test_tables.h"
 #include "xbase/code4.h"
 #include "xbase/data4.h"
 #include "xbase/relate4.h"
@@ -51,11 +51,8 @@ inline std::unique_ptr<KeysTable> makeKeysTable(int documents, int wordsPerDocum
     auto t = std::make_unique<KeysTable>();
     t->code.errorReports = false;
     short error = 0;
-    const std::vector<xbase::FieldDesc> fields = {
-        {"KEYS", 'C', 10, 0}, {"ITEMS", 'N', 10, 0}, {"ORDER", 'N', 6, 0}, {"FILTER", 'C', 10, 0}};
-    const std::vector<xbase::Tag4info> tags = {{"KEYITEMS", "UPPER(KEYS)+STR(ITEMS)", "", false},
-                                               {"ITEMS", "ITEMS", "", false}};
-    t->data = xbase::Data4::create(t->code, t->dir.file("Keys.dbf"), fields, tags, error);
+    t->data =
+        xbase::Data4::create(t->code, t->dir.file("Keys.dbf"), keysFields(), keysTags(), error);
     EXPECT_NE(t->data, nullptr) << error;
     if (!t->data) return t;
     std::mt19937 rng(seed);

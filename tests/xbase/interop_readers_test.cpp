@@ -47,16 +47,8 @@ bool dbfreadReady() {
 
 std::string escaped(const std::string& text) {
     std::string out;
-    for (char c : text) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
+    for (char c : text)
+        out += c == '\\' ? "\\\\" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
     return out;
 }
 
@@ -130,16 +122,11 @@ struct Store {
     }
 
     // The KEYITEMS entries in tag order.
-    std::vector<std::pair<std::string, long>> keyItems() const {
+    std::set<std::pair<std::string, long>> keyItems() const {
         std::set<std::pair<std::string, long>> sorted;
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            std::string key = upperCp1252(keys[i].word);
-            key.resize(10, ' ');
-            char num[16];
-            std::snprintf(num, sizeof num, "%10ld", keys[i].items);
-            sorted.insert({key + num, static_cast<long>(i + 1)});
-        }
-        return {sorted.begin(), sorted.end()};
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            sorted.insert({xbase_test::keyItems(keys[i].word, keys[i].items), i + 1});
+        return sorted;
     }
 };
 

@@ -11,7 +11,6 @@
 #include "index/clipboard_import.h"
 #include "index/create_index.h"
 #include "index/open_text_file.h"
-#include "search/do_search.h"
 #include "tests/program/program_story.h"
 #include "tests/reliability/documents.h"
 #include "tests/reliability/store_check.h"
@@ -31,27 +30,20 @@ class HostileInput : public ::testing::Test {
     std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
 
     void store(const std::string& text, const std::string& drawer = "") {
-        form().txtInput.text = text;
         form().ComboFilter.text = drawer;
-        app::create_index(p());
+        story.index(text);
     }
 
-    // The document numbers the last search put in the hit list.
-    std::vector<std::string> hits() {
-        std::vector<std::string> numbers;
-        for (const std::string& slot : form().hitList) {
-            const std::size_t digit = slot.find_first_not_of(' ');
-            if (digit != std::string::npos) numbers.push_back(slot.substr(digit));
-        }
-        return numbers;
-    }
-
+    // The document numbers the search put in the hit list.
     std::vector<std::string> search(const std::string& text, const std::string& drawer = "") {
         form().hitList.fill("");
-        form().txtSearch.text = text;
         form().ComboFilter.text = drawer;
-        search::do_search(p());
-        return hits();
+        story.search(text);
+        std::vector<std::string> numbers;
+        for (const std::string& slot : form().hitList)
+            if (std::size_t digit = slot.find_first_not_of(' '); digit != std::string::npos)
+                numbers.push_back(slot.substr(digit));
+        return numbers;
     }
 
     bool engine_box_shown() {

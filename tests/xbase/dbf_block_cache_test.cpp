@@ -20,9 +20,23 @@ namespace {
 constexpr int kRecordLength = 37;
 constexpr std::uint64_t kDataStart = 161;
 
+std::string recordText(std::uint32_t recno, char tag = 'r') {
+    std::string text = " " + std::string(1, tag) + std::to_string(recno);
+    text.resize(kRecordLength, '.');
+    return text;
+}
+
 // A file in memory that counts its reads and can be told to fail them.
 class MemoryFile : public File {
   public:
+    // The file of a table of `records` records (recordText each).
+    explicit MemoryFile(std::uint32_t records) : bytes(kDataStart, 'h') {
+        for (std::uint32_t r = 1; r <= records; ++r)
+            put(r, recordText(r));
+    }
+    void put(std::uint32_t recno, const std::string& text) {
+        write(kDataStart + std::uint64_t(recno - 1) * kRecordLength, text.data(), text.size());
+    }
     bool read(std::uint64_t off, void* buf, std::size_t n) override {
         ++reads;
         bytesRead += n;
@@ -67,22 +81,6 @@ class MemoryFile : public File {
     bool failReads = false;
 };
 
-std::string recordText(std::uint32_t recno, char tag = 'r') {
-    std::string text = " " + std::string(1, tag) + std::to_string(recno);
-    text.resize(kRecordLength, '.');
-    return text;
-}
-
-void putRecord(MemoryFile& file, std::uint32_t recno, const std::string& text) {
-    file.write(kDataStart + std::uint64_t(recno - 1) * kRecordLength, text.data(), text.size());
-}
-
-void fill(MemoryFile& file, std::uint32_t records) {
-    file.bytes.assign(kDataStart, 'h');
-    for (std::uint32_t r = 1; r <= records; ++r)
-        putRecord(file, r, recordText(r));
-}
-
 std::string recordAt(RecordBlockCache& cache, std::uint32_t recno, std::uint32_t count) {
     const char* bytes = cache.record(recno, count);
     return bytes ? std::string(bytes, kRecordLength) : "<none>";
@@ -90,8 +88,7 @@ std::string recordAt(RecordBlockCache& cache, std::uint32_t recno, std::uint32_t
 
 TEST(RecordBlockCache, EveryAccessPatternReadsTheRightRecords) {
     const std::uint32_t count = 20000;  // 740 KB against a cache of 32 KB
-    MemoryFile file;
-    fill(file, count);
+    MemoryFile file(count);
     RecordBlockCache cache(file, kDataStart, kRecordLength, 32 << 10);
     std::vector<std::uint32_t> order;
     for (std::uint32_t r = 1; r <= count; ++r)
@@ -114,8 +111,7 @@ TEST(RecordBlockCache, ARunKeepsItsBlocksInACacheBarelyLargerThanIt) {
     // runs meet blocks cached earlier, which the hand may stand next to. A
     // run's claims must not evict each other's blocks.
     const std::uint32_t count = 40000;
-    MemoryFile file;
-    fill(file, count);
+    MemoryFile file(count);
     RecordBlockCache cache(file, kDataStart, kRecordLength, 1);
     std::mt19937 random(5);
     for (int round = 0; round < 300; ++round) {
@@ -131,8 +127,7 @@ TEST(RecordBlockCache, ARunKeepsItsBlocksInACacheBarelyLargerThanIt) {
 
 TEST(RecordBlockCache, WalksReadRunsAndScatteredReadsReadSmallBlocks) {
     const std::uint32_t count = 20000;
-    MemoryFile file;
-    fill(file, count);
+    MemoryFile file(count);
     RecordBlockCache walk(file, kDataStart, kRecordLength);
     for (std::uint32_t r = 1; r <= count; ++r)
         ASSERT_NE(walk.record(r, count), nullptr);
@@ -154,8 +149,7 @@ TEST(RecordBlockCache, RecordBytesStayPutWhileOtherBlocksLoad) {
     // Callers hold a record's bytes while they read others (a relation judges
     // a record while its walk reads on): the slots must never move.
     const std::uint32_t count = 40000;  // 1.5 MB against a cache of 1 MB
-    MemoryFile file;
-    fill(file, count);
+    MemoryFile file(count);
     RecordBlockCache cache(file, kDataStart, kRecordLength, 1 << 20);
     const char* first = cache.record(1, count);
     const char* scattered = cache.record(count / 2, count);
@@ -179,18 +173,17 @@ TEST(RecordBlockCache, RecordBytesStayPutWhileOtherBlocksLoad) {
 
 TEST(RecordBlockCache, WritesForgetsAndGrowthShow) {
     std::uint32_t count = 100;
-    MemoryFile file;
-    fill(file, count);
+    MemoryFile file(count);
     RecordBlockCache cache(file, kDataStart, kRecordLength);
     ASSERT_EQ(recordAt(cache, 50, count), recordText(50));
 
     // A write through the table: file and cache together.
-    putRecord(file, 50, recordText(50, 'w'));
+    file.put(50, recordText(50, 'w'));
     cache.update(50, recordText(50, 'w').data());
     EXPECT_EQ(recordAt(cache, 50, count), recordText(50, 'w'));
 
     // A change made by another handle shows once the block is forgotten.
-    putRecord(file, 51, recordText(51, 'o'));
+    file.put(51, recordText(51, 'o'));
     EXPECT_EQ(recordAt(cache, 51, count), recordText(51)) << "still cached";
     cache.forget(51);
     EXPECT_EQ(recordAt(cache, 51, count), recordText(51, 'o'));
@@ -198,20 +191,19 @@ TEST(RecordBlockCache, WritesForgetsAndGrowthShow) {
     // Records appended after the last, partial block was cached.
     ASSERT_EQ(recordAt(cache, count, count), recordText(count));
     for (std::uint32_t r = count + 1; r <= count + 40; ++r)
-        putRecord(file, r, recordText(r));
+        file.put(r, recordText(r));
     count += 40;
     for (std::uint32_t r = count - 45; r <= count; ++r)
         ASSERT_EQ(recordAt(cache, r, count), recordText(r)) << r;
 
     cache.clear();
-    putRecord(file, 7, recordText(7, 'c'));
+    file.put(7, recordText(7, 'c'));
     EXPECT_EQ(recordAt(cache, 7, count), recordText(7, 'c'));
 }
 
 TEST(RecordBlockCache, AFailedReadGivesNothingAndLeavesNoBlockBehind) {
     const std::uint32_t count = 1000;
-    MemoryFile file;
-    fill(file, count);
+    MemoryFile file(count);
     RecordBlockCache cache(file, kDataStart, kRecordLength);
     file.failReads = true;
     EXPECT_EQ(cache.record(500, count), nullptr);

@@ -272,38 +272,23 @@ TEST(DbfFieldCodec, EachTypeStoresOrRefusesATextAsTheFormatSays) {
     const FieldDesc c{"KEYS", 'C', 10, 0}, n{"ITEMS", 'N', 10, 0}, money{"AMOUNT", 'N', 8, 2},
         f{"RATE", 'F', 8, 3}, d{"DATE", 'D', 8, 0}, l{"DONE", 'L', 1, 0}, m{"TEXT", 'M', 10, 0};
     // cp1252 bytes are kept, halves round away from zero, a rounded zero has no minus sign.
+    // clang-format off
     const struct {
         const FieldDesc& field;
         const char* text;
         const char* stored;  // nullptr: refused, the field unchanged
-    } cases[] = {{c, "Hello ", "Hello     "},
-                 {c, "Internationalisation", "Internatio"},
-                 {c, "", "          "},
-                 {c, "\xE9t\xE9", "\xE9t\xE9       "},
-                 {n, "5", "         5"},
-                 {n, "         5", "         5"},
-                 {n, "-12", "       -12"},
-                 {n, "2.5", "         3"},
-                 {n, "", "          "},
-                 {n, "5x", nullptr},
-                 {n, "12345678901", nullptr},
-                 {money, "3.5", "    3.50"},
-                 {money, ".5", "    0.50"},
-                 {money, "-0.001", "    0.00"},
-                 {money, "-1.125", "   -1.13"},
-                 {f, "-0.125", "  -0.125"},
-                 {d, "20240229", "20240229"},
-                 {d, "", "        "},
-                 {d, "20230229", nullptr},
-                 {d, "2024-1-1", nullptr},
-                 {d, "20241301", nullptr},
-                 {l, "T", "T"},
-                 {l, "y", "T"},
-                 {l, ".F.", "F"},
-                 {l, "n", "F"},
-                 {l, "", " "},
-                 {l, "maybe", nullptr},
-                 {m, "memo text goes elsewhere", nullptr}};
+    } cases[] = {
+        {c, "Hello ", "Hello     "}, {c, "Internationalisation", "Internatio"},
+        {c, "", "          "}, {c, "\xE9t\xE9", "\xE9t\xE9       "},
+        {n, "5", "         5"}, {n, "         5", "         5"}, {n, "-12", "       -12"},
+        {n, "2.5", "         3"}, {n, "", "          "}, {n, "5x", nullptr},
+        {n, "12345678901", nullptr}, {money, "3.5", "    3.50"}, {money, ".5", "    0.50"},
+        {money, "-0.001", "    0.00"}, {money, "-1.125", "   -1.13"}, {f, "-0.125", "  -0.125"},
+        {d, "20240229", "20240229"}, {d, "", "        "}, {d, "20230229", nullptr},
+        {d, "2024-1-1", nullptr}, {d, "20241301", nullptr}, {l, "T", "T"}, {l, "y", "T"},
+        {l, ".F.", "F"}, {l, "n", "F"}, {l, "", " "}, {l, "maybe", nullptr},
+        {m, "memo text goes elsewhere", nullptr}};
+    // clang-format on
     for (const auto& t : cases) {
         std::string dest(static_cast<std::size_t>(t.field.length), '#');
         EXPECT_EQ(storeFieldText(t.field, t.text, dest.data()), t.stored ? 0 : rc::kFieldType)

@@ -35,42 +35,29 @@ class ExprFunctions : public ::testing::Test {
 
 TEST_F(ExprFunctions, CharacterResults) {
     const std::string huge = "1" + std::string(300, '0');
+    // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
         // STR rounds half away from zero as written, and overflows to asterisks.
-        {"STR(Items)", "         5"},
-        {"STR(2.5, 1)", "3"},
-        {"STR(-2.5, 2)", "-3"},
-        {"STR(1.005, 4, 2)", "1.01"},
-        {"STR(2.675, 5, 2)", " 2.68"},
-        {"STR(-0.001, 5, 2)", " 0.00"},
+        {"STR(Items)", "         5"}, {"STR(2.5, 1)", "3"}, {"STR(-2.5, 2)", "-3"},
+        {"STR(1.005, 4, 2)", "1.01"}, {"STR(2.675, 5, 2)", " 2.68"}, {"STR(-0.001, 5, 2)", " 0.00"},
         {"STR(1234567890123456789, 19)", "1234567890123456768"},  // the nearest double
-        {"STR(99999, 5)", "99999"},
-        {"STR(123456, 5)", "*****"},
-        {"STR(1.5, 3, 2)", "***"},
+        {"STR(99999, 5)", "99999"}, {"STR(123456, 5)", "*****"}, {"STR(1.5, 3, 2)", "***"},
         {"STR(1 / 3 * " + huge + ", 12)", "************"},
         // Case and trimming.
-        {"UPPER(Keys)", "FRIEND    "},
-        {"LOWER('\xC9T\xC9 \xDF')", "\xE9t\xE9 \xDF"},
-        {"TRIM(Keys) + '|'", "Friend|"},
-        {"LTRIM('  a  ') + '|'", "a  |"},
-        {"ALLTRIM('  a b  ') + '|'", "a b|"},
-        {"ALLTRIM('   ')", ""},
+        {"UPPER(Keys)", "FRIEND    "}, {"LOWER('\xC9T\xC9 \xDF')", "\xE9t\xE9 \xDF"},
+        {"TRIM(Keys) + '|'", "Friend|"}, {"LTRIM('  a  ') + '|'", "a  |"},
+        {"ALLTRIM('  a b  ') + '|'", "a b|"}, {"ALLTRIM('   ')", ""},
         // SUBSTR, LEFT and RIGHT forgive bad bounds.
-        {"SUBSTR('ABCDE', 2, 3)", "BCD"},
-        {"SUBSTR('ABC', 5)", ""},
-        {"SUBSTR('ABC', -7, 2)", "AB"},
-        {"SUBSTR('ABC', 2, -1)", ""},
-        {"SUBSTR('ABC', 2, 100)", "BC"},
+        {"SUBSTR('ABCDE', 2, 3)", "BCD"}, {"SUBSTR('ABC', 5)", ""}, {"SUBSTR('ABC', -7, 2)", "AB"},
+        {"SUBSTR('ABC', 2, -1)", ""}, {"SUBSTR('ABC', 2, 100)", "BC"},
         {"SUBSTR('ABC', " + huge + ", " + huge + ")", ""},
         {"SUBSTR(Keys, Order, Order - 1)", "ie"},  // bounds read per record
-        {"LEFT('ABC', -1)", ""},
-        {"RIGHT('ABC', 2)", "BC"},
+        {"LEFT('ABC', -1)", ""}, {"RIGHT('ABC', 2)", "BC"},
         {"RIGHT(Keys, 3)", "   "},  // the field's trailing blanks count
         // Dates: two-digit years are 19YY; an invalid date is blank.
-        {"DTOS(CTOD('02/29/2000'))", "20000229"},
-        {"DTOS(CTOD('1/2/99'))", "19990102"},
-        {"DTOS(CTOD(' 12-31-2024 '))", "20241231"},
-        {"IIF(Items > 9, Keys, 'ab')", "ab"}};
+        {"DTOS(CTOD('02/29/2000'))", "20000229"}, {"DTOS(CTOD('1/2/99'))", "19990102"},
+        {"DTOS(CTOD(' 12-31-2024 '))", "20241231"}, {"IIF(Items > 9, Keys, 'ab')", "ab"}};
+    // clang-format on
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(chars(text), expected) << text;
     for (const char* bad : {"02/29/1900", "13/01/2000", "00/10/2000", "", "1/2", "1/2/3/4",
@@ -82,15 +69,13 @@ TEST_F(ExprFunctions, CharacterResults) {
 }
 
 TEST_F(ExprFunctions, ValReadsALeadingNumber) {
+    // clang-format off
     const std::vector<std::pair<std::string, double>> cases = {
-        {"'  -12.5abc'", -12.5},
-        {"'.5'", 0.5},
-        {"'7 8'", 7},
-        {"'1e5'", 1},
+        {"'  -12.5abc'", -12.5}, {"'.5'", 0.5}, {"'7 8'", 7}, {"'1e5'", 1},
         {"'12345678901234567890'", 12345678901234567890.0},
         {"'0.000000000000000000000000001'", 1e-27},
-        {"'" + std::string(400, '9') + "'", HUGE_VAL},
-        {"STR(Items)", 5}};
+        {"'" + std::string(400, '9') + "'", HUGE_VAL}, {"STR(Items)", 5}};
+    // clang-format on
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(evalExpr("VAL(" + text + ")", rec).number, expected) << text;
     for (const char* junk : {"''", "'   '", "'abc'", "'-'", "'.'", "'*****'", "'- 5'"})
@@ -98,17 +83,13 @@ TEST_F(ExprFunctions, ValReadsALeadingNumber) {
 }
 
 TEST_F(ExprFunctions, WidthsAreKnownAtParseTimeAndBadArgumentsAreRefused) {
+    // clang-format off
     const std::vector<std::pair<std::string, int>> widths = {
-        {"STR(Items, 4)", 4},
-        {"STR(Items, 2 + 3, 1)", 5},  // constant arguments may be expressions
-        {"UPPER(Keys) + STR(Items)", 20},
-        {"LOWER(Filter) - Keys", 20},
-        {"SUBSTR(Keys, 8, 5)", 3},
-        {"SUBSTR(Keys, Order, 4)", 4},
-        {"SUBSTR(Keys, 2, Order)", 9},
-        {"RIGHT(Keys, 40)", 10},
-        {"DTOS(DATE())", 8},
-        {"IIF(Items > 1, Keys, 'ab')", 10}};
+        {"STR(Items, 4)", 4}, {"STR(Items, 2 + 3, 1)", 5},  // constant arguments may be expressions
+        {"UPPER(Keys) + STR(Items)", 20}, {"LOWER(Filter) - Keys", 20}, {"SUBSTR(Keys, 8, 5)", 3},
+        {"SUBSTR(Keys, Order, 4)", 4}, {"SUBSTR(Keys, 2, Order)", 9}, {"RIGHT(Keys, 40)", 10},
+        {"DTOS(DATE())", 8}, {"IIF(Items > 1, Keys, 'ab')", 10}};
+    // clang-format on
     for (const auto& [text, expected] : widths)
         EXPECT_EQ(width(text), expected) << text;
     for (const char* syntax : {"STR(Items, Order)", "STR(Items, 0)", "STR(Items, 256)",

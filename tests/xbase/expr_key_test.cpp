@@ -26,17 +26,15 @@ TEST(ExprKey, NumericTransformMatchesTheByteTable) {
     const struct {
         double value;
         std::string key;
-    } table[] = {
-        {-2.0, bytes({0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
-        {-1.0, bytes({0x40, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
-        {0.0, bytes({0x80, 0, 0, 0, 0, 0, 0, 0})},
-        {-0.0, bytes({0x80, 0, 0, 0, 0, 0, 0, 0})},
-        {0.5, bytes({0xBF, 0xE0, 0, 0, 0, 0, 0, 0})},
-        {1.0, bytes({0xBF, 0xF0, 0, 0, 0, 0, 0, 0})},
-        {2.0, bytes({0xC0, 0x00, 0, 0, 0, 0, 0, 0})},
-        {12.5, bytes({0xC0, 0x29, 0, 0, 0, 0, 0, 0})},
-        {100.0, bytes({0xC0, 0x59, 0, 0, 0, 0, 0, 0})},
-    };
+    } table[] = {{-2.0, bytes({0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+                 {-1.0, bytes({0x40, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+                 {0.0, bytes({0x80, 0, 0, 0, 0, 0, 0, 0})},
+                 {-0.0, bytes({0x80, 0, 0, 0, 0, 0, 0, 0})},
+                 {0.5, bytes({0xBF, 0xE0, 0, 0, 0, 0, 0, 0})},
+                 {1.0, bytes({0xBF, 0xF0, 0, 0, 0, 0, 0, 0})},
+                 {2.0, bytes({0xC0, 0x00, 0, 0, 0, 0, 0, 0})},
+                 {12.5, bytes({0xC0, 0x29, 0, 0, 0, 0, 0, 0})},
+                 {100.0, bytes({0xC0, 0x59, 0, 0, 0, 0, 0, 0})}};
     for (const auto& row : table) {
         EXPECT_EQ(numericKey(row.value), row.key) << row.value;
         EXPECT_EQ(decodeNumericKey(row.key), row.value) << row.value;
@@ -112,31 +110,20 @@ std::string sortKeyOf(const std::string& key, int offset) {
 }
 
 TEST(QuerySortKey, StrSuffixReadsTheDigitsOfEveryShape) {
+    // clang-format off
     const struct {
         std::string suffix;
         double value;
     } cases[] = {
-        {"         7", 7},
-        {"      5000", 5000},
-        {"1234567890", 1234567890},
-        {"          ", 0},
-        {"0000000042", 42},
-        {"7", 7},
-        {"  12345678", 12345678},
-        {"    123456789012", 123456789012},
-        {"9999999999999999", 9999999999999999.0},
+        {"         7", 7}, {"      5000", 5000}, {"1234567890", 1234567890}, {"          ", 0},
+        {"0000000042", 42}, {"7", 7}, {"  12345678", 12345678},
+        {"    123456789012", 123456789012}, {"9999999999999999", 9999999999999999.0},
         {"123456789012345678", 123456789012345678.0},  // past sixteen characters
-        {"   1 2", 12},                                // a blank among the digits is passed over
-        {"  -5", 5},
-        {"12  ", 12},
-        {" 3.7", 37},
-        {"\xFF"
-         "12345678",
-         12345678},
-    };
-    for (const auto& c : cases) {
+        {"   1 2", 12},  // a blank among the digits is passed over
+        {"  -5", 5}, {"12  ", 12}, {" 3.7", 37}, {"\xFF" "12345678", 12345678}};
+    // clang-format on
+    for (const auto& c : cases)
         EXPECT_EQ(sortKeyOf("WORD  " + c.suffix, 6), numericKey(c.value)) << "'" << c.suffix << "'";
-    }
 }
 
 }  // namespace

@@ -118,32 +118,21 @@ TEST_F(RelateQuery, EveryCursorStrategyGivesTheSameAnswer) {
 // than begins-with; and queries no tag serves, which scan every record.
 TEST_F(RelateQuery, OtherQueriesMatchThePlainScan) {
     const std::string w = whole(2), v = whole(5);
+    // clang-format off
     const std::vector<std::pair<std::string, short>> queries = {
-        {"Items =          5", 1},
-        {"Items = 700", 1},
-        {"Items = 0", 1},
-        {"Items < 3", 1},
-        {"Items <= 3 .OR. Items > 1195", 1},
-        {"100 <= Items .AND. 110 > Items", 1},
-        {"Items >= 20 .AND. Items <= 10", 1},
-        {"Items = 4 .OR. Items = 4 .OR. Items = 9", 1},
-        {"Items > 50 .AND. Order < 3", 1},
-        {"Items = 3 .AND. UPPER(Keys) + STR(Items) = 'A'", 1},
-        {".F.", 1},
-        {searchQuery({w.substr(0, 1), w.substr(0, 2), w, ""}, "", "", 0), 1},
+        {"Items =          5", 1}, {"Items = 700", 1}, {"Items = 0", 1}, {"Items < 3", 1},
+        {"Items <= 3 .OR. Items > 1195", 1}, {"100 <= Items .AND. 110 > Items", 1},
+        {"Items >= 20 .AND. Items <= 10", 1}, {"Items = 4 .OR. Items = 4 .OR. Items = 9", 1},
+        {"Items > 50 .AND. Order < 3", 1}, {"Items = 3 .AND. UPPER(Keys) + STR(Items) = 'A'", 1},
+        {".F.", 1}, {searchQuery({w.substr(0, 1), w.substr(0, 2), w, ""}, "", "", 0), 1},
         {searchQuery({w}, "", "", 0) + " .OR. Items = 7 .OR. Items < 4", 1},
-        {"UPPER(Keys)+STR(Items) == '" + v + "'", 1},
-        {"UPPER(Keys)+STR(Items) < '" + v + "'", 1},
+        {"UPPER(Keys)+STR(Items) == '" + v + "'", 1}, {"UPPER(Keys)+STR(Items) < '" + v + "'", 1},
         {"UPPER(Keys)+STR(Items) >= '" + v + "'", 1},
         {"upper(keys) + str(items) == '" + v + "         7'", 1},
-        {"UPPER(Filter) = 'WORK'", 0},
-        {"Order < 3", 0},
-        {"Items = 5 .OR. Order = 1", 0},
-        {".NOT. Items = 5", 0},
-        {"UPPER(Keys) = 'A'", 0},
-        {"DELETED()", 0},
-        {"Items + 0 = 5", 0},
+        {"UPPER(Filter) = 'WORK'", 0}, {"Order < 3", 0}, {"Items = 5 .OR. Order = 1", 0},
+        {".NOT. Items = 5", 0}, {"UPPER(Keys) = 'A'", 0}, {"DELETED()", 0}, {"Items + 0 = 5", 0},
         {".T.", 0}};
+    // clang-format on
     for (const auto& [query, optimizeable] : queries)
         expectOracle(query, optimizeable);
     EXPECT_EQ(relate(data(), "Items = 99999", "", false), std::vector<long>{});

@@ -106,6 +106,7 @@ short Data4::appendStart() {
     std::fill(pendingMemo_.begin(), pendingMemo_.end(), std::nullopt);
     std::fill(memoCache_.begin(), memoCache_.end(), std::nullopt);
     state_ = State::Appending;
+    partial_ = false;  // the buffer is the new record's: nothing is left to read
     changed_ = false;
     cursorPlaced_ = false;
     view_.show(buffer_.data(), recCount() + 1, &pendingMemo_);

@@ -255,6 +255,13 @@ TEST(SearchCap, OneHundredFiftyQualifyingDocumentsKeepTheLowestHundred) {
         expected.push_back(i);
     EXPECT_EQ(story.found(), expected);
 
+    // The capped search left the keyword table on a record of document 101:
+    // storing next adds the new document's records and changes none of it.
+    story.store("stored after");
+    const auto keys = testsupport::records_by_document(form.keysPath);
+    EXPECT_EQ(keys.at(101).records, 3);
+    EXPECT_EQ(keys.at(151).records, 2);
+
     // A later search fills only its own slots; the rest keep the old hits.
     story.platform.dialogs.boxes.clear();
     story.search("7");

@@ -106,7 +106,9 @@ void show_first_hit(app::Program& program, const std::string& items) {
 
 // Walks the matching keyword records from the one relate4top stands on, in
 // document-number order, counting records per document; fills the hit list
-// and shows the first hit. Returns the hit count.
+// and shows the first hit. Returns the hit count. Once a document qualifies,
+// the rest of its records can change nothing (its count only grows past the
+// required count), so the walk passes over them to the next document.
 int collect_hits(app::Program& program, xbase::Relate4* relation, int required) {
     ui::FrmMain& form = program.frmMain;
     xbase::Field4* itemsField = xbase::d4field(program.keys, store::kItemsField);
@@ -114,9 +116,12 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
     int matches = 1;
     std::optional<std::string> previous;
     bool counted = false;  // the count label shows the hits so far
-    for (short r = 0; r == 0; r = form.lastReturnCode = xbase::relate4skip(relation, 1)) {
-        std::string cur = store::field_text(itemsField);
-        bool qualifies = false;
+    bool qualifies = false;
+    for (short r = 0; r == 0; r = form.lastReturnCode = qualifies
+                                                            ? xbase::relate4skipGroup(relation)
+                                                            : xbase::relate4skip(relation, 1)) {
+        const std::string_view cur = store::field_view(itemsField);
+        qualifies = false;
         if (previous && cur == *previous) {
             qualifies = ++matches == required;
         } else {
@@ -130,8 +135,8 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
                 app::showMessage(program, kTooManyHits);
                 return hits;
             }
-            form.hitList[++hits] = cur;
-            if (hits == 1) show_first_hit(program, cur);
+            form.hitList[++hits] = *previous;
+            if (hits == 1) show_first_hit(program, *previous);
         }
         // The label follows every record, but changes only with the count.
         if (qualifies || !counted) form.LabelCount.caption = std::to_string(hits);

@@ -11,12 +11,17 @@ namespace {
 constexpr long kLongestMemo = 32767;
 }  // namespace
 
-std::string field_text(xbase::Field4* field) {
+std::string_view field_view(xbase::Field4* field) {
     const char* bytes = xbase::f4ptr(field);
     long length = xbase::f4len_v(field);
     if (bytes == nullptr || length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length), ' ');
-    xbase::u4memCpy(text.data(), bytes, length);
+    return {bytes, static_cast<std::size_t>(length)};
+}
+
+std::string field_text(xbase::Field4* field) {
+    const std::string_view bytes = field_view(field);
+    std::string text(bytes.size(), ' ');
+    if (!bytes.empty()) xbase::u4memCpy(text.data(), bytes.data(), static_cast<long>(bytes.size()));
     return text;
 }
 

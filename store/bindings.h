@@ -13,6 +13,8 @@ namespace store {
 // Raw contents of the field at full width, trailing blanks kept; empty for a
 // null field or pointer.
 std::string field_text(xbase::Field4* field);
+// The same contents in place, valid until the table moves.
+std::string_view field_view(xbase::Field4* field);
 
 // Assigns text through f4assignNVB with its length as a 16-bit count.
 short assign_text(xbase::Field4* field, std::string_view text);

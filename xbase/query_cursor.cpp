@@ -44,6 +44,18 @@ bool candidateBefore(const Candidate& a, const Candidate& b) {
     return c < 0 || (c == 0 && a.recno < b.recno);
 }
 
+bool prefixSuccessor(std::string& prefix) {
+    while (!prefix.empty()) {
+        auto& last = reinterpret_cast<unsigned char&>(prefix.back());
+        if (last != 0xFF) {
+            ++last;
+            return true;
+        }
+        prefix.pop_back();
+    }
+    return false;
+}
+
 bool sameCandidate(const Candidate& a, const Candidate& b) {
     return a.recno == b.recno && a.sortKey == b.sortKey;
 }
@@ -97,6 +109,13 @@ class ListSource : public CandidateSource {
         list_.erase(std::unique(list_.begin(), list_.end(), sameCandidate), list_.end());
     }
     const Candidate* next() override { return index_ < list_.size() ? &list_[index_++] : nullptr; }
+    void skipGroup() override {
+        if (index_ == 0) return;
+        const std::string& group = list_[index_ - 1].sortKey;
+        if (group.empty()) return;  // record-number order
+        while (index_ < list_.size() && list_[index_].sortKey == group)
+            ++index_;
+    }
 
   private:
     std::vector<Candidate> list_;
@@ -186,8 +205,13 @@ class WalkSource : public CandidateSource {
     }
     const Candidate* next() override {
         if (cursor_) {
-            const bool onward = started_ && tag_->changeCount() == readChange_ && batch_->advance();
-            if (!onward && !moveOn()) return nullptr;
+            if (skipping_) {
+                skipping_ = false;
+                if (!passGroup()) return nullptr;
+            } else if (!(started_ && tag_->changeCount() == readChange_ && batch_->advance()) &&
+                       !moveOn()) {
+                return nullptr;
+            }
             out_.key = batch_->key();
             out_.keyChange = readChange_;
             out_.tag = tagIndex_;
@@ -200,7 +224,28 @@ class WalkSource : public CandidateSource {
         return &out_;
     }
 
+    // The group is the entries with the key of the one handed out last; the
+    // walk passes over them when the next candidate is asked for.
+    void skipGroup() override {
+        if (!cursor_ || !started_) return;
+        group_.assign(batch_->key());
+        skipping_ = true;
+    }
+
   private:
+    // Makes the first entry past the group current: within the batch while
+    // the tag is unchanged, else (and past the batch) by a skip of the
+    // cursor; false at the end.
+    bool passGroup() {
+        if (tag_->changeCount() == readChange_) {
+            while (batch_->advance()) {
+                if (batch_->key() != group_) return true;
+            }
+        }
+        readChange_ = tag_->changeCount();
+        return prefixSuccessor(group_) && cursor_->skipTo(group_) && batch_->takeCursor(*cursor_);
+    }
+
     // Makes the next entry current in the batch when it is not simply the
     // batch's next one; false at the end.
     bool moveOn() {
@@ -228,6 +273,8 @@ class WalkSource : public CandidateSource {
     std::unique_ptr<LeafBatch> batch_;
     bool started_ = false;
     std::uint64_t readChange_ = 0;  // the tag's change count when the batch was read
+    bool skipping_ = false;         // the next candidate lies past group_
+    std::string group_;
     std::uint32_t recno_ = 0;
     Candidate out_;
 };
@@ -261,6 +308,12 @@ class RaceSource : public CandidateSource {
         walked_ = true;
         return walked;
     }
+    void skipGroup() override {
+        if (list_) return list_->skipGroup();
+        walk_.skipGroup();
+        // A list collected later starts after the whole group.
+        lastWalked_.recno = UINT32_MAX;
+    }
 
   private:
     QueryTable& table_;
@@ -275,6 +328,7 @@ class RaceSource : public CandidateSource {
 class EmptySource : public CandidateSource {
   public:
     const Candidate* next() override { return nullptr; }
+    void skipGroup() override {}
 };
 
 }  // namespace

@@ -54,6 +54,10 @@ class CandidateSource {
     virtual ~CandidateSource() = default;
     // The next candidate, valid until the next call; nullptr when there are no more.
     virtual const Candidate* next() = 0;
+    // Passes over the rest of the group of the candidate handed out last: the
+    // candidates with its sort key. In record-number order every record is
+    // a group of its own.
+    virtual void skipGroup() = 0;
 };
 
 // How a cursor produces its candidates:
@@ -87,6 +91,12 @@ class QueryCursor {
     // The next matching record, valid until the next call; nullptr when
     // there are none left.
     const Candidate* next() { return unchecked_ ? source_->next() : nextChecked(); }
+    // The first matching record whose sort key follows that of the record
+    // handed out last; nullptr when there is none.
+    const Candidate* nextGroup() {
+        source_->skipGroup();
+        return next();
+    }
     Strategy strategy() const { return strategy_; }
 
   private:

@@ -25,19 +25,6 @@ namespace xbase {
 
 namespace {
 
-// The next key after every key that begins with prefix; false when none is.
-bool prefixSuccessor(std::string& prefix) {
-    while (!prefix.empty()) {
-        auto& last = reinterpret_cast<unsigned char&>(prefix.back());
-        if (last != 0xFF) {
-            ++last;
-            return true;
-        }
-        prefix.pop_back();
-    }
-    return false;
-}
-
 // A walk over a tag range that reads its entries a leaf at a time: the
 // scout with which a merge finds its runs.
 class Scout {
@@ -98,20 +85,24 @@ struct Run {
     std::unique_ptr<CdxCursor> cursor;
     std::unique_ptr<LeafBatch> batch;
     std::uint64_t batchChange = 0;
+    // The entry the run stands on (head, or one stepped over since).
+    std::string_view last;
+    std::uint32_t lastRecno = 0;
+    std::uint64_t lastChange = 0;
     Candidate head;
 
     bool inRun(std::string_view key) const {
         return key.substr(0, prefix.size()) == prefix && (insideRange || !keyAbove(key, *range));
     }
 
-    // Moves head to the run's next entry; false when the run is done.
-    bool advance(const std::string& arena) {
+    // Moves to the run's next entry, which last names; false when the run is done.
+    bool step(const std::string& arena) {
         const auto keyLength = static_cast<std::size_t>(tag->keyLength());
         if (keptNext < keptCount) {
             const int i = keptNext++;
-            setHead(
-                {arena.data() + keptOffset + static_cast<std::size_t>(i) * keyLength, keyLength},
-                keptRecnos[i], keptChange);
+            last = {arena.data() + keptOffset + static_cast<std::size_t>(i) * keyLength, keyLength};
+            lastRecno = keptRecnos[i];
+            lastChange = keptChange;
             return true;
         }
         if (!more) return false;
@@ -119,14 +110,37 @@ struct Run {
             cursor = std::make_unique<CdxCursor>(*tag);
             batch = std::make_unique<LeafBatch>(*tag, kBatch);
             batchChange = tag->changeCount();
-            if (!batch->resumeAfter(*cursor, head.key, head.recno)) return false;
+            if (!batch->resumeAfter(*cursor, last, lastRecno)) return false;
         } else if (!batch->advance()) {
             batchChange = tag->changeCount();
             if (!batch->fill(*cursor)) return false;
         }
         if (!inRun(batch->key())) return false;
-        setHead(batch->key(), batch->recNo(), batchChange);
+        last = batch->key();
+        lastRecno = batch->recNo();
+        lastChange = batchChange;
         return true;
+    }
+
+    // Moves head to the run's next entry; false when the run is done.
+    bool advance(const std::string& arena) {
+        if (!step(arena)) return false;
+        setHead(last, lastRecno, lastChange);
+        return true;
+    }
+
+    // Moves head past the entries with its key (within a run, the entries
+    // with its sort key); false when the run is done. skipped keeps the key,
+    // which may view a batch that the steps read over.
+    bool skipKey(const std::string& arena, std::string& skipped) {
+        skipped.assign(head.key);
+        while (step(arena)) {
+            if (last != skipped) {
+                setHead(last, lastRecno, lastChange);
+                return true;
+            }
+        }
+        return false;
     }
 
   private:
@@ -189,21 +203,40 @@ class MergeSource : public CandidateSource {
     const Candidate* next() override {
         if (handedOut_) {
             handedOut_ = false;
-            HeapEntry& top = heap_.front();
-            if (runs_[top.run].advance(arena_)) {
-                pack(top);
-            } else {
-                top = heap_.back();
-                heap_.pop_back();
-            }
-            if (!heap_.empty()) sinkTop();
+            moveTop();
         }
         if (heap_.empty()) return nullptr;
         handedOut_ = true;
         return &runs_[heap_.front().run].head;
     }
 
+    // Moves every run on past the heads with the sort key handed out last.
+    void skipGroup() override {
+        if (!handedOut_) return;
+        handedOut_ = false;
+        const HeapEntry group = heap_.front();
+        if (!packed_) group_.assign(runs_[group.run].head.sortKey);
+        do {
+            moveTop(true);
+        } while (!heap_.empty() && inGroup(heap_.front(), group));
+    }
+
   private:
+    // Moves the top run on to its next entry (with pastKey, to its first
+    // entry with another key), which sinks to its place, or out of the heap
+    // when the run is done.
+    void moveTop(bool pastKey = false) {
+        HeapEntry& top = heap_.front();
+        Run& run = runs_[top.run];
+        if (pastKey ? run.skipKey(arena_, skipped_) : run.advance(arena_)) {
+            pack(top);
+        } else {
+            top = heap_.back();
+            heap_.pop_back();
+        }
+        if (!heap_.empty()) sinkTop();
+    }
+
     // Opens a run at each new group of the range's entries. A scout walks
     // the range, keeping the first entries of each group for its run, and
     // reaches the next group by a seek past the prefix of a group longer
@@ -279,6 +312,13 @@ class MergeSource : public CandidateSource {
         return a.recno > b.recno;
     }
 
+    // True when e's head has the sort key of group (whose key group_ holds
+    // when the keys are not packed).
+    bool inGroup(const HeapEntry& e, const HeapEntry& group) const {
+        if (packed_) return e.hi == group.hi && e.lo == group.lo;
+        return runs_[e.run].head.sortKey == group_;
+    }
+
     // Restores the heap order after the top entry changed.
     void sinkTop() {
         const std::size_t n = heap_.size();
@@ -296,6 +336,8 @@ class MergeSource : public CandidateSource {
     std::vector<Run> runs_;
     bool strText_ = false;         // see Run::strText
     std::string past_;             // the seek target past a long group, kept for reuse
+    std::string group_;            // the sort key skipGroup passes over, when not packed_
+    std::string skipped_;          // the key a run passes over, kept for reuse
     std::string arena_;            // the keys the runs kept, keyLength bytes each
     std::vector<HeapEntry> heap_;  // with handedOut_, the top run has not yet moved on
     bool packed_ = false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "xbase/query_cursor.h"
@@ -24,6 +25,9 @@ inline std::uint64_t keyBits(const char* bytes) {
     }
     return v;
 }
+
+// The next key after every key that begins with prefix; false when none is.
+bool prefixSuccessor(std::string& prefix);
 
 // True when a comes before b in delivery order: ascending (sortKey, recno).
 bool candidateBefore(const Candidate& a, const Candidate& b);

@@ -191,8 +191,9 @@ struct Relate4 {
         return rc::kSuccess;
     }
 
-    // Hands out the next record of the walk; 0 or rc::kEof.
-    short forward() {
+    // Hands out the next record of the walk, or with pastGroup the first one
+    // whose sort value follows the current record's; 0 or rc::kEof.
+    short forward(bool pastGroup = false) {
         if (backwards && started && !atEnd && position + 1 < seen.size()) {
             ++position;
             return data.go(static_cast<long>(seen[position]));
@@ -202,10 +203,10 @@ struct Relate4 {
         // written is reported and dropped by the table, and the walk goes on,
         // as a move to the next record would.
         data.settle();
-        const Candidate* next = nullptr;
-        do {  // a record the index names but the table cannot show is passed over
+        const Candidate* next = pastGroup ? cursor->nextGroup() : cursor->next();
+        // A record the index names but the table cannot show is passed over.
+        while (next != nullptr && table->place(*next) != rc::kSuccess)
             next = cursor->next();
-        } while (next != nullptr && table->place(*next) != rc::kSuccess);
         if (next == nullptr) {
             atEnd = true;
             data.go(data.recCount() + 1);
@@ -216,6 +217,24 @@ struct Relate4 {
         position = seen.size() - 1;
         started = true;
         return rc::kSuccess;
+    }
+
+    // Moves past the records with the current record's sort value; 0 or
+    // rc::kEof. Records handed out before (kept for backward skipping) are
+    // judged by the sort values they hold now.
+    short skipGroup() {
+        if (atEnd) return rc::kEof;
+        if (!sort || !started) return forward();
+        if (backwards && position + 1 < seen.size()) {
+            const std::string group = table->sortKey(seen[position]);
+            while (position + 1 < seen.size()) {
+                ++position;
+                if (table->sortKey(seen[position]) != group) {
+                    return data.go(static_cast<long>(seen[position]));
+                }
+            }
+        }
+        return forward(true);
     }
 
     // Steps back one handed-out record; rc::kBof before the first.
@@ -317,6 +336,16 @@ short relate4skip(Relate4* relation, long n) {
         for (long i = 0; i > n && code == rc::kSuccess; --i)
             code = r.backward();
         return code;
+    });
+}
+
+short relate4skipGroup(Relate4* relation) {
+    return guarded(relation, [](Relate4& r) -> short {
+        if (!r.cursor) {
+            const short code = r.start();
+            if (code != rc::kSuccess) return code;
+        }
+        return r.skipGroup();
     });
 }
 

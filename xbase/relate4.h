@@ -34,6 +34,12 @@ short relate4top(Relate4* relation);
 // a matching record; rc::kEof past the last, rc::kBof before the first (the
 // first record stays current).
 short relate4skip(Relate4* relation, long n);
+// Moves forwards past the current record's group, the matching records with
+// its sort value, to the first matching record with a later one: codes as
+// relate4skip(relation, 1), which it is in record-number order. A caller
+// that needs only the first records of each group passes over the rest
+// without reading them.
+short relate4skipGroup(Relate4* relation);
 // For tests and benchmarks: how the next walk produces its candidates, and
 // the strategy the current walk uses (Strategy::Empty before relate4top).
 short relate4tune(Relate4* relation, const CursorTuning& tuning);

@@ -21,7 +21,7 @@ short d4skip(Data4* data, long n) {
 
 short d4goTo(Data4* data, long recno) {
     if (!data) return rc::kParameter;
-    return data->go(recno);
+    return guarded<short>(rc::kMemory, [&] { return data->go(recno); });
 }
 
 long d4recNo(Data4* data) {

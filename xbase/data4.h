@@ -160,6 +160,9 @@ class Data4 {
 
     // Position helpers (data4_position.cpp).
     short leaveRecord();
+    // Makes lastWhole_ the text at width of the numeric key at from; false
+    // when its value is not whole or does not fit.
+    bool wholeText(const char* from, std::size_t width) noexcept;
     short load(std::uint32_t recno);
     // Reads the current record in full when goFromKey left it partial.
     void complete() {

@@ -116,49 +116,57 @@ void copyShort(char* to, const char* from, std::size_t n) {
 }  // namespace
 
 short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::string_view key) {
-    try {
-        short err = leaveRecord();
-        if (err != rc::kSuccess) return err;
-        if (recno < 1) return report(rc::kParameter, "No record " + std::to_string(recno));
-        if (recno > recCount()) refreshCount();  // another handle may have appended
+    if (short err = settle()) return err;
+    if (recno < 1) return report(rc::kParameter, "No record " + std::to_string(recno));
+    if (recno > recCount()) {
+        refreshCount();  // another handle may have appended
         if (recno > recCount()) {
             setEof();
             return rc::kEof;
         }
-        if (fields.empty()) return load(static_cast<std::uint32_t>(recno));
-        for (const KeyField& k : fields) {
-            char* to = buffer_.data() + dbf_->fieldOffset(k.field);
-            const char* from = key.data() + k.offset;
-            if (!k.numeric) {
-                std::memcpy(to, from, static_cast<std::size_t>(k.width));
-                continue;
-            }
-            const auto width = static_cast<std::size_t>(fieldLength(k.field));
-            // Walks in key order meet one value many times over: the text
-            // made of the last key bytes is used again while they repeat.
-            std::uint64_t bits = 0;
-            std::memcpy(&bits, from, sizeof bits);
-            if (bits != lastWhole_.keyBits || lastWhole_.text.size() != width) {
-                const double value = decodeNumericKey({from, sizeof bits});
-                // A value that is not whole may be stored otherwise than it would be written.
-                if (value != std::trunc(value) ||
-                    !formatNumber(value, static_cast<int>(width), 0, lastWhole_.text)) {
-                    lastWhole_.text.clear();
-                    return load(static_cast<std::uint32_t>(recno));
-                }
-                lastWhole_.keyBits = bits;
-            }
-            copyShort(to, lastWhole_.text.data(), width);
-        }
-        partial_ = true;
-        keyFields_ = &fields;
-        state_ = State::Record;
-        recno_ = static_cast<std::uint32_t>(recno);
-        cursorPlaced_ = false;
-        return rc::kSuccess;
-    } catch (...) {
-        return report(rc::kMemory, "Cannot go to a record");
     }
+    if (fields.empty()) return load(static_cast<std::uint32_t>(recno));
+    for (const KeyField& k : fields) {
+        char* to = buffer_.data() + dbf_->fieldOffset(k.field);
+        const char* from = key.data() + k.offset;
+        if (!k.numeric) {
+            std::memcpy(to, from, static_cast<std::size_t>(k.width));
+            continue;
+        }
+        // Walks in key order meet one value many times over: the text made
+        // of the last key bytes is used again while they repeat.
+        const auto width = static_cast<std::size_t>(fieldLength(k.field));
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, from, sizeof bits);
+        if ((bits != lastWhole_.keyBits || lastWhole_.text.size() != width) &&
+            !wholeText(from, width)) {
+            return load(static_cast<std::uint32_t>(recno));
+        }
+        copyShort(to, lastWhole_.text.data(), width);
+    }
+    partial_ = true;
+    keyFields_ = &fields;
+    state_ = State::Record;
+    recno_ = static_cast<std::uint32_t>(recno);
+    cursorPlaced_ = false;
+    return rc::kSuccess;
+}
+
+bool Data4::wholeText(const char* from, std::size_t width) noexcept {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, from, sizeof bits);
+    try {
+        const double value = decodeNumericKey({from, sizeof bits});
+        // A value that is not whole may be stored otherwise than it would be written.
+        if (value == std::trunc(value) &&
+            formatNumber(value, static_cast<int>(width), 0, lastWhole_.text)) {
+            lastWhole_.keyBits = bits;
+            return true;
+        }
+    } catch (...) {  // out of memory: the record is read instead
+    }
+    lastWhole_.text.clear();
+    return false;
 }
 
 const RecordSource* Data4::peek(long recno) {

@@ -322,6 +322,7 @@ short relate4top(Relate4* relation) {
 
 short relate4skip(Relate4* relation, long n) {
     return guarded(relation, [&](Relate4& r) -> short {
+        if (n == 1 && r.cursor) return r.forward();  // the common step, first
         if (n < 0 && !r.backwards) {
             return r.error(rc::kRelate, "Query relation: backward skip not enabled");
         }

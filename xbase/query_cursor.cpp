@@ -359,6 +359,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
             source_ = std::move(merge);
             twice_ = plan.scans.size() > 1;
             unchecked_ = unchecked_ && !twice_;
+            exact_ = plan.exact;
             return;
         }
     }
@@ -394,7 +395,9 @@ const Candidate* QueryCursor::nextChecked() {
             previous_.sortKey = candidate->sortKey;
             previous_.recno = candidate->recno;
         }
-        if (table_.matches(*candidate)) return candidate;
+        if ((exact_ && table_.keyCurrent(*candidate)) || table_.matches(*candidate)) {
+            return candidate;
+        }
     }
     return nullptr;
 }

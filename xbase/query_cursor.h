@@ -41,6 +41,9 @@ class QueryTable {
     virtual std::uint32_t recordCount() = 0;
     // True when the query holds for the candidate's record as it is now.
     virtual bool matches(const Candidate& candidate) = 0;
+    // True when the candidate's key is its record's entry as the tag holds
+    // it now (the tag has not changed since the key was read).
+    virtual bool keyCurrent(const Candidate& candidate) const = 0;
     // True when the query holds for every record whatever it holds (a query
     // without fields that comes out true): candidates need no check.
     virtual bool matchesEvery() const = 0;
@@ -107,6 +110,7 @@ class QueryCursor {
     std::unique_ptr<CandidateSource> source_;
     bool twice_ = false;      // a merge over several tags: one record may come once per tag
     bool unchecked_ = false;  // every candidate matches: the source's stream is the answer
+    bool exact_ = false;      // a candidate with a current key matches (an exact plan's merge)
     Candidate previous_;      // with twice_, the last candidate met, to drop one met again
 };
 

@@ -17,7 +17,12 @@
 //     different tags give the one that looks narrower (by key space).
 //  4. Ranges hold full-length keys and, per tag, are sorted and disjoint, so
 //     one pass over a tag's ranges meets each entry at most once.
-//  5. Sorting: a tag keyed on the sort expression is in sort order as a
+//  5. Exact plans: a plan may also promise that every key inside its ranges
+//     satisfies the query (comparisons whose range holds exactly the keys
+//     that satisfy them, united by .OR., intersected on one tag by .AND.);
+//     a candidate read from such a range needs no check while its key is
+//     current.
+//  6. Sorting: a tag keyed on the sort expression is in sort order as a
 //     whole. A tag keyed on A + STR(sort) is in sort order within one value
 //     of A, provided STR's texts order like the values: the sort expression
 //     is a whole-number field whose indexed values all lie in 0 .. 10^w - 1.
@@ -135,8 +140,11 @@ std::optional<KeyRange> numericRange(const std::string& op, double value, int ke
     return std::nullopt;
 }
 
+// A comparison's range is exact (see candidates) for numeric and date keys,
+// and for a character begins-with whose literal fits a key that holds the
+// whole value of the key expression.
 Candidates comparisonCandidates(const ExprNode& node, const std::vector<PlanTag>& tags,
-                                const RecordSource& src) {
+                                const RecordSource& src, bool& exact) {
     if (node.args.size() != 2) return std::nullopt;
     std::string op = upperAscii(node.op);
     int tag = matchingTag(*node.args[0], tags);
@@ -156,8 +164,11 @@ Candidates comparisonCandidates(const ExprNode& node, const std::vector<PlanTag>
     std::optional<KeyRange> range;
     if (keyType == ValueType::Character) {
         range = characterRange(op, value->text, keyLength);
+        exact = op == "=" && value->text.size() <= static_cast<std::size_t>(keyLength) &&
+                tags[static_cast<std::size_t>(tag)].key->width() == keyLength;
     } else if (keyType == ValueType::Numeric || keyType == ValueType::Date) {
         range = numericRange(op, value->number, keyLength);
+        exact = true;
     }
     if (!range) return std::nullopt;
     std::vector<TagRanges> out(1);
@@ -259,34 +270,43 @@ std::vector<TagRanges> narrow(std::vector<TagRanges> a, std::vector<TagRanges> b
     return keySpaceShare(b) < keySpaceShare(a) ? b : a;
 }
 
+// exact tells whether every key inside the ranges found satisfies node:
+// then a candidate read from a range with a current key needs no check.
 Candidates candidates(const ExprNode& node, const std::vector<PlanTag>& tags,
-                      const RecordSource& src) {
+                      const RecordSource& src, bool& exact) {
+    exact = false;
     const std::string op = upperAscii(node.op);
     if (node.kind == ExprNode::Kind::Binary && node.args.size() == 2) {
+        bool exactA = false, exactB = false;
         if (op == ".OR.") {
-            Candidates a = candidates(*node.args[0], tags, src);
+            Candidates a = candidates(*node.args[0], tags, src, exactA);
             if (!a) return std::nullopt;
-            Candidates b = candidates(*node.args[1], tags, src);
+            Candidates b = candidates(*node.args[1], tags, src, exactB);
             if (!b) return std::nullopt;
+            exact = exactA && exactB;
             return unite(std::move(*a), *b);
         }
         if (op == ".AND.") {
-            Candidates a = candidates(*node.args[0], tags, src);
-            Candidates b = candidates(*node.args[1], tags, src);
-            if (a && b) return narrow(std::move(*a), std::move(*b));
-            return a ? a : b;
+            Candidates a = candidates(*node.args[0], tags, src, exactA);
+            Candidates b = candidates(*node.args[1], tags, src, exactB);
+            if (!a || !b) return a ? a : b;
+            const bool intersected = a->size() == 1 && b->size() == 1 && (*a)[0].tag == (*b)[0].tag;
+            std::vector<TagRanges> both = narrow(std::move(*a), std::move(*b));
+            exact = both.empty() || (intersected && exactA && exactB);
+            return both;
         }
-        if (isComparison(op)) return comparisonCandidates(node, tags, src);
+        if (isComparison(op)) return comparisonCandidates(node, tags, src, exact);
     }
     if (node.kind == ExprNode::Kind::Constant && node.type == ValueType::Logical &&
         !node.constant.logical) {
+        exact = true;
         return std::vector<TagRanges>{};  // .F.: no record
     }
     return std::nullopt;
 }
 
 // True when STR(sort) texts of width strWidth order like the sort values of
-// every record, judged by the sort tag's first and last keys (invariant 5).
+// every record, judged by the sort tag's first and last keys (invariant 6).
 bool strOrderHolds(const Expression& sort, const PlanTag& sortTag, int strWidth,
                    const RecordSource& src) {
     const ExprNode& root = sort.root();
@@ -336,9 +356,11 @@ bool wholeRange(const KeyRange& range) {
 QueryPlan planQuery(const Expression& query, const std::vector<PlanTag>& tags,
                     const RecordSource& src) {
     QueryPlan plan;
-    Candidates found = candidates(query.root(), tags, src);
+    bool exact = false;
+    Candidates found = candidates(query.root(), tags, src, exact);
     if (found) {
         plan.optimized = true;
+        plan.exact = exact;
         for (TagRanges& scan : *found) {
             if (!scan.ranges.empty()) plan.scans.push_back(std::move(scan));
         }
@@ -428,7 +450,7 @@ void entrySortKey(const TagOrder& order, std::string_view key, std::string& out)
             out.assign(key);
             return;
         case TagOrder::SortKeyFrom::StrSuffix: {
-            // Leading blanks, then the digits of a whole number (invariant 5);
+            // Leading blanks, then the digits of a whole number (invariant 6);
             // written in place, as this runs once per entry a merge reads.
             const auto from = std::min(static_cast<std::size_t>(order.offset), key.size());
             out.resize(8);

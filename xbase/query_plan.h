@@ -46,6 +46,9 @@ struct TagRanges {
 // no record can match); otherwise every record is a candidate.
 struct QueryPlan {
     bool optimized = false;
+    // Every key inside the ranges satisfies the query: an entry read from a
+    // range whose key is still current needs no check.
+    bool exact = false;
     std::vector<TagRanges> scans;  // sorted by tag, one entry per tag
 };
 

@@ -83,14 +83,14 @@ class RelationTable : public QueryTable {
         return record ? encodeKey(sort_->evaluate(*record), sortWidth_) : std::string();
     }
 
-  private:
     // The key of an entry read before its tag last changed may be stale.
-    bool keyCurrent(const Candidate& c) const {
+    bool keyCurrent(const Candidate& c) const override {
         if (c.tag < 0) return false;
         const auto tag = static_cast<std::size_t>(c.tag);
         return c.key.size() == keyLengths_[tag] && c.keyChange == tags_[tag]->changeCount();
     }
 
+  private:
     Data4& data_;
     const Expression* query_;
     bool fixed_;  // the query gives fixedResult_ for every record

@@ -114,7 +114,8 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
     xbase::Field4* itemsField = xbase::d4field(program.keys, store::kItemsField);
     int hits = 0;
     int matches = 1;
-    std::optional<std::string> previous;
+    std::string previous;  // the document number of the record before
+    bool first = true;
     bool counted = false;  // the count label shows the hits so far
     bool qualifies = false;
     for (short r = 0; r == 0; r = form.lastReturnCode = qualifies
@@ -122,12 +123,13 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
                                                             : xbase::relate4skip(relation, 1)) {
         const std::string_view cur = store::field_view(itemsField);
         qualifies = false;
-        if (previous && cur == *previous) {
+        if (!first && cur == previous) {
             qualifies = ++matches == required;
         } else {
             qualifies = required == 1;
             matches = 1;
-            previous = cur;
+            previous.assign(cur);
+            first = false;
         }
         if (qualifies) {
             if (hits == kMostHits) {
@@ -135,8 +137,8 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
                 app::showMessage(program, kTooManyHits);
                 return hits;
             }
-            form.hitList[++hits] = *previous;
-            if (hits == 1) show_first_hit(program, *previous);
+            form.hitList[++hits] = previous;
+            if (hits == 1) show_first_hit(program, previous);
         }
         // The label follows every record, but changes only with the count.
         if (qualifies || !counted) form.LabelCount.caption = std::to_string(hits);

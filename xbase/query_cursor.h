@@ -18,7 +18,8 @@ namespace xbase {
 
 // A record in delivery order: ascending (sortKey, recno); sortKey is empty in
 // record-number order (and where no one reads it: a plain walk), and within a
-// merge over one tag may be any text that orders like the sort key. A candidate
+// merge over one tag may be any text that orders like the sort key, or empty
+// where the merge orders by the STR(sort) text in the key. A candidate
 // read from a tag entry also carries the tag (an index into the PlanTag list),
 // the entry's key, valid until its source moves on, and the tag's change count
 // when the key was read: once the tag has changed, the key may be stale.

@@ -71,8 +71,9 @@ struct Run {
     const TagOrder* order = nullptr;
     std::string_view prefix;   // the group's key bytes, in the merge's key arena
     bool insideRange = false;  // every key with this prefix lies inside range
-    // The sort key is the entry's STR(sort) text itself: every run of the
-    // merge reads one tag whose STR() texts order like their values.
+    // The sort key is the entry's STR(sort) text itself, read in place (head's
+    // sortKey stays empty): every run of the merge reads one tag whose STR()
+    // texts order like their values and are at most 16 bytes long.
     bool strText = false;
     std::size_t keptOffset = 0;  // of the kept keys in the arena, keyLength bytes each
     std::uint32_t keptRecnos[kKept] = {};
@@ -143,13 +144,15 @@ struct Run {
         return false;
     }
 
+    // The head's sort key.
+    std::string_view sortBytes() const {
+        if (strText) return head.key.substr(static_cast<std::size_t>(order->offset));
+        return head.sortKey;
+    }
+
   private:
     void setHead(std::string_view key, std::uint32_t recno, std::uint64_t change) {
-        if (strText) {
-            head.sortKey.assign(key.substr(static_cast<std::size_t>(order->offset)));
-        } else {
-            entrySortKey(*order, key, head.sortKey);
-        }
+        if (!strText) entrySortKey(*order, key, head.sortKey);
         head.recno = recno;
         head.key = key;
         head.keyChange = change;
@@ -174,7 +177,8 @@ class MergeSource : public CandidateSource {
             const auto tagIndex = static_cast<std::size_t>(scan.tag);
             const TagOrder& order = sort.tagOrders[tagIndex];
             if (order.groupLength < 0) return false;
-            strText_ = plan.scans.size() == 1 && order.from == TagOrder::SortKeyFrom::StrSuffix;
+            strText_ = plan.scans.size() == 1 && order.from == TagOrder::SortKeyFrom::StrSuffix &&
+                       tags[tagIndex].tag->keyLength() - order.offset <= 16;
             for (const KeyRange& range : scan.ranges) {
                 if (!openRuns(*tags[tagIndex].tag, scan.tag, range, order, budget)) return false;
             }
@@ -187,8 +191,8 @@ class MergeSource : public CandidateSource {
         }
         packed_ = !heap_.empty();
         for (const HeapEntry& e : heap_) {
-            const std::size_t n = runs_[e.run].head.sortKey.size();
-            packed_ = packed_ && n <= 16 && n == runs_[heap_.front().run].head.sortKey.size();
+            const std::size_t n = runs_[e.run].sortBytes().size();
+            packed_ = packed_ && n <= 16 && n == runs_[heap_.front().run].sortBytes().size();
         }
         for (HeapEntry& e : heap_)
             pack(e);
@@ -295,11 +299,12 @@ class MergeSource : public CandidateSource {
     };
 
     void pack(HeapEntry& e) const {
-        const Candidate& head = runs_[e.run].head;
-        e.recno = head.recno;
+        const Run& run = runs_[e.run];
+        e.recno = run.head.recno;
         if (!packed_) return;
         char bytes[16] = {};
-        std::memcpy(bytes, head.sortKey.data(), head.sortKey.size());
+        const std::string_view sort = run.sortBytes();
+        std::memcpy(bytes, sort.data(), sort.size());
         e.hi = keyBits(bytes);
         e.lo = keyBits(bytes + 8);
     }

@@ -110,8 +110,10 @@ bool formatNumber(double value, int length, int decimals, std::string& out) {
         n = std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
     }
     if (n < 0 || n > length) return false;
-    out.assign(static_cast<std::size_t>(length - n), ' ');
-    out.append(buf, static_cast<std::size_t>(n));
+    const auto blanks = static_cast<std::size_t>(length - n);
+    out.resize(static_cast<std::size_t>(length));
+    std::memset(out.data(), ' ', blanks);
+    std::memcpy(out.data() + blanks, buf, static_cast<std::size_t>(n));
     return true;
 }
 

@@ -56,15 +56,31 @@ class LeafBatch {
     }
     // The current entry is the last one read: the cursor that read it stands on it.
     bool atLast() const { return at_ + 1 == count_; }
-
-    std::string_view key() const {
-        return {
-            reinterpret_cast<const char*>(keys_.data()) + static_cast<std::size_t>(at_) * length_,
-            length_};
+    // Moves to the last entry read with key, which the current one has: the
+    // entries with one key lie together, so a binary search finds it.
+    void lastWith(std::string_view key) {
+        int lo = at_;
+        int hi = count_ - 1;
+        while (lo < hi) {
+            const int mid = (lo + hi + 1) / 2;
+            if (keyAt(mid) == key) {
+                lo = mid;
+            } else {
+                hi = mid - 1;
+            }
+        }
+        at_ = lo;
     }
+
+    std::string_view key() const { return keyAt(at_); }
     std::uint32_t recNo() const { return recnos_[static_cast<std::size_t>(at_)]; }
 
   private:
+    std::string_view keyAt(int i) const {
+        return {reinterpret_cast<const char*>(keys_.data()) + static_cast<std::size_t>(i) * length_,
+                length_};
+    }
+
     int size_;
     std::size_t length_;
     std::vector<unsigned char> keys_;  // size_ keys of length_ bytes

@@ -140,6 +140,8 @@ struct Run {
                 setHead(last, lastRecno, lastChange);
                 return true;
             }
+            // Within a batch, on to the key's last entry at once.
+            if (cursor && keptNext == keptCount) batch->lastWith(skipped);
         }
         return false;
     }

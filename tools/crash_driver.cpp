@@ -1,6 +1,6 @@
 // The crash harness's child: runs the program's routines in a folder (Create
 // Index, Delete, Un-delete, Pack) in a random order until it is killed, and
-// journals each step before and after it (tests/reliability/crash_trial.h).
+// journals each step before and after it (tools/crash/crash_trial.h).
 //
 //   crash_driver FOLDER SEED [STEPS [index]]
 //
@@ -20,10 +20,10 @@
 #include "app/startup.h"
 #include "browse/do_delete.h"
 #include "index/create_index.h"
-#include "tests/reliability/crash_trial.h"
-#include "tests/reliability/documents.h"
-#include "tests/reliability/store_check.h"
 #include "tests/support/scripted_platform.h"
+#include "tools/crash/crash_trial.h"
+#include "tools/crash/documents.h"
+#include "tools/crash/store_check.h"
 #include "xbase/d4.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "tests/reliability/crash_trial.h"
+#include "tools/crash/crash_trial.h"
 
 int main(int argc, char** argv) {
     reliability::CrashOptions options;

@@ -2,7 +2,7 @@
 // killed with SIGKILL at random moments, each store checked after every kill.
 #include <gtest/gtest.h>
 
-#include "tests/reliability/crash_trial.h"
+#include "tools/crash/crash_trial.h"
 
 namespace {
 

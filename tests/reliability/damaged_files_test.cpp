@@ -16,8 +16,8 @@
 #include "store/bindings.h"
 #include "store/names.h"
 #include "tests/program/program_story.h"
-#include "tests/reliability/documents.h"
-#include "tests/reliability/store_check.h"
+#include "tools/crash/documents.h"
+#include "tools/crash/store_check.h"
 #include "xbase/d4.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include "index/create_index.h"
 #include "index/open_text_file.h"
 #include "tests/program/program_story.h"
-#include "tests/reliability/documents.h"
-#include "tests/reliability/store_check.h"
 #include "tests/support/faulty_file_system.h"
+#include "tools/crash/documents.h"
+#include "tools/crash/store_check.h"
 #include "xbase/d4.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // exactly this in the crash harness's long run.
 #include <gtest/gtest.h>
 
-#include "tests/reliability/store_check.h"
 #include "tests/support/scripted_platform.h"
+#include "tools/crash/store_check.h"
 #include "xbase/d4.h"
 
 namespace {

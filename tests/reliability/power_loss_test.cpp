@@ -10,9 +10,9 @@
 #include "app/pack_database.h"
 #include "browse/do_delete.h"
 #include "tests/program/program_story.h"
-#include "tests/reliability/documents.h"
-#include "tests/reliability/store_check.h"
 #include "tests/support/faulty_file_system.h"
+#include "tools/crash/documents.h"
+#include "tools/crash/store_check.h"
 #include "xbase/d4.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include "browse/do_delete.h"
 #include "index/create_index.h"
 #include "tests/program/program_story.h"
-#include "tests/reliability/crash_trial.h"
-#include "tests/reliability/documents.h"
-#include "tests/reliability/store_check.h"
+#include "tools/crash/crash_trial.h"
+#include "tools/crash/documents.h"
+#include "tools/crash/store_check.h"
 
 extern char** environ;
 

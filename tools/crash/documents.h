@@ -1,6 +1,7 @@
-// Documents for the reliability tests: texts made from a seed and a sequence
-// number, so a child process that stores them and the parent that checks the
-// store afterwards agree on every byte without passing the texts around.
+// Documents for the crash harness and the reliability tests: texts made from
+// a seed and a sequence number, so a child process that stores them and the
+// parent that checks the store afterwards agree on every byte without passing
+// the texts around.
 #pragma once
 
 #include <cstdint>

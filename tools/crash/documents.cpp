@@ -1,5 +1,5 @@
 // Reproducible document texts and the keys they are stored under.
-#include "tests/reliability/documents.h"
+#include "tools/crash/documents.h"
 
 #include <iterator>
 #include <random>

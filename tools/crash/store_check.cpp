@@ -1,13 +1,13 @@
 // Soundness checks of tables and documents, through the engine's own tags
 // and expressions so that a check needs no second reading of the formats.
-#include "tests/reliability/store_check.h"
+#include "tools/crash/store_check.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 
 #include "store/names.h"
-#include "tests/reliability/documents.h"
+#include "tools/crash/documents.h"
 #include "xbase/cdx_index.h"
 #include "xbase/d4.h"
 #include "xbase/data4.h"

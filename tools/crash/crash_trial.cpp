@@ -1,6 +1,6 @@
 // The crash harness: runs the driver, kills it, checks the store against
 // the driver's journal.
-#include "tests/reliability/crash_trial.h"
+#include "tools/crash/crash_trial.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "app/startup.h"
-#include "tests/reliability/documents.h"
-#include "tests/reliability/store_check.h"
 #include "tests/support/scripted_platform.h"
+#include "tools/crash/documents.h"
+#include "tools/crash/store_check.h"
 
 namespace reliability {
 namespace {

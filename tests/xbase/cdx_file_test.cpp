@@ -3,7 +3,6 @@
 // index lock and the change counter.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -178,43 +177,6 @@ TEST(CdxFile, CyclicLinksEndWalksWithAnError) {
     EXPECT_FALSE(d.seekGE("ZZZ"));
     EXPECT_EQ(d.error(), rc::kIndex);
     EXPECT_EQ(cdx->tag("T")->insert(key(0).replace(0, 1, "Z"), 1), rc::kIndex);
-}
-
-TEST(CdxFile, RandomDamageNeverCrashesOrHangs) {
-    TempDir dir;
-    const std::string good = dir.file("good.cdx");
-    makeFile(good, 1500);
-    const std::vector<unsigned char> bytes = cdxtest::readFile(good);
-    std::mt19937 rng(2024);
-    const std::string path = dir.file("bad.cdx");
-    for (int round = 0; round < 300; ++round) {
-        std::vector<unsigned char> damaged = bytes;
-        int flips = std::uniform_int_distribution<int>(1, 40)(rng);
-        for (int i = 0; i < flips; ++i) {
-            std::size_t at = std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(rng);
-            damaged[at] = static_cast<unsigned char>(rng());
-        }
-        cdxtest::writeFile(path, damaged);
-        short error = 0;
-        auto cdx = CdxFile::open(path, OpenMode::ReadWrite, error);
-        if (!cdx) {
-            EXPECT_EQ(error, rc::kIndex);
-            continue;
-        }
-        for (CdxTag* tag : cdx->tags()) {
-            CdxCursor c(*tag);
-            EXPECT_LT(countWalk(c, true), 100000u);
-            EXPECT_LT(countWalk(c, false), 100000u);
-            c.seekGE("K5");
-            if (tag->keyLength() == 12) {
-                for (std::uint32_t r = 1; r <= 50; ++r) {
-                    tag->remove(key(r * 13), r * 13);
-                    tag->insert(key(r + 7000), r + 7000);
-                }
-            }
-        }
-        cdx->flush(1500, false);
-    }
 }
 
 TEST(CdxFile, TwoHandlesShareChangesThroughTheLock) {

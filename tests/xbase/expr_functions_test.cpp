@@ -24,10 +24,15 @@ class ExprFunctions : public ::testing::Test {
         EXPECT_EQ(v.type, ValueType::Character) << text;
         return v.text;
     }
+    // The width known at parse time; the value has the parsed type and the
+    // key that width.
     int width(std::string_view text) {
         short error = 0;
         auto e = Expression::compile(text, rec, error);
-        return e ? e->width() : -1;
+        if (e == nullptr) return -1;
+        EXPECT_EQ(e->evaluate(rec).type, e->type()) << text;
+        EXPECT_EQ(e->key(rec).size(), static_cast<std::size_t>(e->width())) << text;
+        return e->width();
     }
 
     TestRecord rec = TestRecord::keysTable();

@@ -6,6 +6,7 @@
 #include <clocale>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "platform/civil_date.h"
 #include "tests/support/scripted_platform.h"
@@ -15,16 +16,15 @@ namespace {
 using namespace platform;
 
 TEST(FilePattern, WildcardsCaseAndTheStarDotStarRule) {
-    EXPECT_TRUE(matchesPattern("notes.txt", "*.txt"));
-    EXPECT_TRUE(matchesPattern("NOTES.TXT", "*.txt"));
-    EXPECT_FALSE(matchesPattern("notes.txt.bak", "*.txt"));
-    EXPECT_FALSE(matchesPattern("txt", "*.txt"));
-    EXPECT_TRUE(matchesPattern("README", "*.*"));
-    EXPECT_TRUE(matchesPattern("a.b.c", "*.*"));
-    EXPECT_TRUE(matchesPattern("report", "report.*"));
-    EXPECT_TRUE(matchesPattern("ab.txt", "a?.t*"));
-    EXPECT_FALSE(matchesPattern("a.txt", "a?.t*"));
-    EXPECT_TRUE(matchesPattern("", "*"));
+    // clang-format off
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"notes.txt", "*.txt", true}, {"NOTES.TXT", "*.txt", true},
+        {"notes.txt.bak", "*.txt", false}, {"txt", "*.txt", false}, {"README", "*.*", true},
+        {"a.b.c", "*.*", true}, {"report", "report.*", true}, {"ab.txt", "a?.t*", true},
+        {"a.txt", "a?.t*", false}, {"", "*", true}};
+    // clang-format on
+    for (const auto& [name, pattern, matches] : cases)
+        EXPECT_EQ(matchesPattern(name, pattern), matches) << name << " " << pattern;
     // Backtracking stays bounded on a pathological pattern.
     EXPECT_FALSE(matchesPattern(std::string(5000, 'a'), std::string(100, '*') + "b"));
 }
@@ -54,9 +54,8 @@ TEST(Mounts, KeepsVolumesAndDropsPseudoFileSystems) {
 TEST(LocalFiles, ListsVisibleFoldersAndMatchingFilesSorted) {
     testsupport::TempFolder folder;
     namespace fs = std::filesystem;
-    fs::create_directory(folder.file("beta"));
-    fs::create_directory(folder.file("Alpha"));
-    fs::create_directory(folder.file(".hidden"));
+    for (const char* name : {"beta", "Alpha", ".hidden"})
+        fs::create_directory(folder.file(name));
     LocalFileSystem files;
     for (const char* name : {"b.txt", "a.TXT", "c.doc", ".secret.txt", "noext"}) {
         ASSERT_TRUE(files.writeFile(folder.file(name), "x").ok);
@@ -101,16 +100,14 @@ TEST(LocalFiles, FailuresCarryTheSystemsDescription) {
 }
 
 TEST(Dates, ValidityFollowsTheGregorianCalendar) {
-    EXPECT_TRUE(isValidDate({2024, 2, 29}));
-    EXPECT_FALSE(isValidDate({2023, 2, 29}));
-    EXPECT_FALSE(isValidDate({1900, 2, 29}));
-    EXPECT_TRUE(isValidDate({2000, 2, 29}));
-    EXPECT_FALSE(isValidDate({2024, 4, 31}));
-    EXPECT_FALSE(isValidDate({2024, 13, 1}));
-    EXPECT_FALSE(isValidDate({2024, 0, 1}));
-    EXPECT_FALSE(isValidDate({99, 1, 1}));
-    EXPECT_FALSE(isValidDate({10000, 1, 1}));
-    EXPECT_TRUE(isValidDate(localToday()));
+    for (const CivilDate& date : {CivilDate{2024, 2, 29}, {2000, 2, 29}, localToday()})
+        EXPECT_TRUE(isValidDate(date)) << date.year << "-" << date.month << "-" << date.day;
+    // clang-format off
+    const CivilDate invalid[] = {{2023, 2, 29}, {1900, 2, 29}, {2024, 4, 31}, {2024, 13, 1},
+                                 {2024, 0, 1}, {99, 1, 1}, {10000, 1, 1}};
+    // clang-format on
+    for (const CivilDate& date : invalid)
+        EXPECT_FALSE(isValidDate(date)) << date.year << "-" << date.month << "-" << date.day;
 }
 
 TEST(Dates, ShortDateUsesTheCLocaleFormat) {

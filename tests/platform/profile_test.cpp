@@ -47,12 +47,11 @@ TEST(ProfileLookup, MissingKeyGivesDefaultButEmptyValueIsKept) {
 TEST(ProfileLookup, QuotesAreRemovedOnlyWhenTheyMatch) {
     const std::string text =
         "[Setup]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf= \" padded \" \n";
-    EXPECT_EQ(lookup(text, "a"), "quoted value");
-    EXPECT_EQ(lookup(text, "b"), "single");
-    EXPECT_EQ(lookup(text, "c"), "\"mixed'");
-    EXPECT_EQ(lookup(text, "d"), "\"");
-    EXPECT_EQ(lookup(text, "e"), "");
-    EXPECT_EQ(lookup(text, "f"), " padded ");
+    const std::pair<const char*, const char*> cases[] = {
+        {"a", "quoted value"}, {"b", "single"}, {"c", "\"mixed'"},
+        {"d", "\""},           {"e", ""},       {"f", " padded "}};
+    for (const auto& [key, value] : cases)
+        EXPECT_EQ(lookup(text, key), value) << key;
     EXPECT_EQ(lookup(text, "a", 4), "quo");  // the cut applies to the unquoted value
 }
 
@@ -105,12 +104,10 @@ TEST(ProfileUpdate, AppendsMissingSectionAndKeepsTheFilesLineEnd) {
 }
 
 TEST(ProfileUpdate, RefusesNamesThatCouldNotBeReadBackAndCleansValues) {
-    EXPECT_FALSE(profileUpdate("", "Setup", "", "v"));
-    EXPECT_FALSE(profileUpdate("", "Setup", "a=b", "v"));
-    EXPECT_FALSE(profileUpdate("", "Setup", " a", "v"));
-    EXPECT_FALSE(profileUpdate("", "Setup", ";a", "v"));
-    EXPECT_FALSE(profileUpdate("", "Se]tup", "a", "v"));
-    EXPECT_FALSE(profileUpdate("", "Setup\n[X]", "a", "v"));
+    for (const char* key : {"", "a=b", " a", ";a"})
+        EXPECT_FALSE(profileUpdate("", "Setup", key, "v")) << key;
+    for (const char* section : {"Se]tup", "Setup\n[X]"})
+        EXPECT_FALSE(profileUpdate("", section, "a", "v")) << section;
     // A line break in a value cannot smuggle in a section or key.
     std::string text = *profileUpdate("", "Setup", "Drawer 1", "A\r\n[Setup]\r\nDrawer 2=evil");
     EXPECT_EQ(lookup(text, "Drawer 2"), "DEF");

@@ -83,7 +83,7 @@ class Routing : public ::testing::Test {
     ProgramStory story;
 };
 
-TEST_F(Routing, NavigationCommandsReachTheirRoutinesWithTheirConstants) {
+TEST_F(Routing, NavigationAndDeleteCommandsReachTheirRoutinesWithTheirConstants) {
     // Each command (a key, a menu entry or a toolbar button), the position it
     // leaves and the first word of the document shown: record commands show a
     // document as 1 of 1, hit commands step through the three hits of "document".
@@ -109,6 +109,13 @@ TEST_F(Routing, NavigationCommandsReachTheirRoutinesWithTheirConstants) {
     key("F7");
     ASSERT_EQ(story.boxes().size(), 1u);
     EXPECT_EQ(story.boxes()[0].text, "End of records.");
+
+    // Delete and Un-delete reach do_delete with their modes.
+    key("Ctrl+F5");
+    menu("mnuDelete");
+    EXPECT_EQ(form().LabelDelete.caption, "Deleted");
+    menu("mnuUndelete");
+    EXPECT_EQ(form().LabelDelete.caption, "Restored");
 }
 
 TEST_F(Routing, ToolbarPressAndReleaseDrawTheFrameAroundTheCommand) {
@@ -127,7 +134,7 @@ TEST_F(Routing, ToolbarPressAndReleaseDrawTheFrameAroundTheCommand) {
     EXPECT_EQ(form().pBorder.picture, ui::FramePicture::Raised);
 }
 
-TEST_F(Routing, ClearButtonClosesTheSummaryTheMenuEntryDoesNot) {
+TEST_F(Routing, ClearIndexAndFindButtonsCloseTheSummaryTheClearMenuEntryDoesNot) {
     form().txtSearch.text = "garden";
     key("F4");
     key("F9");
@@ -139,9 +146,8 @@ TEST_F(Routing, ClearButtonClosesTheSummaryTheMenuEntryDoesNot) {
     press(6);
     EXPECT_FALSE(form().ComboSummary.visible);
     EXPECT_TRUE(form().menu.mnuSummary.checked) << "the toolbar keeps the check mark";
-}
 
-TEST_F(Routing, IndexAndFindButtonsCloseTheSummaryAndBlackenTheText) {
+    // Index and Find close it too, and blacken the text.
     form().txtSearch.text = "river";
     form().ComboSummary.visible = true;
     form().txtInput.foreColour = ui::kNoticeColour;
@@ -155,14 +161,6 @@ TEST_F(Routing, IndexAndFindButtonsCloseTheSummaryAndBlackenTheText) {
     press(1);
     EXPECT_FALSE(form().ComboSummary.visible);
     EXPECT_EQ(form().highestDocumentNumber, 4);
-}
-
-TEST_F(Routing, DeleteAndUndeleteReachDoDeleteWithTheirModes) {
-    key("Ctrl+F5");
-    menu("mnuDelete");
-    EXPECT_EQ(form().LabelDelete.caption, "Deleted");
-    menu("mnuUndelete");
-    EXPECT_EQ(form().LabelDelete.caption, "Restored");
 }
 
 }  // namespace

@@ -79,7 +79,6 @@ class CreateIndex : public ::testing::Test {
 
     long key_count() { return xbase::d4recCountDo(program().keys); }
     long text_count() { return xbase::d4recCountDo(program().text); }
-    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
     testsupport::ScriptedDesktop& desktop() { return story.platform.desktop; }
 
     ProgramStory story;
@@ -90,7 +89,7 @@ TEST_F(CreateIndex, WorkedExampleStoresExactlyItsKeysAndPositions) {
     EXPECT_EQ(keys_of(1),
               (Keys{"[Hello]1", "[said]2", "[O Brien]3", "[1999]4", "[It s]5", "[5]6", "[a.m]7"}));
     EXPECT_EQ(key_count(), 7);
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(story.boxes().empty());
     EXPECT_EQ(desktop().pointerChanges, (std::vector<bool>{true, false}));
     EXPECT_EQ(desktop().yields, 1);
     EXPECT_FALSE(form().LabelScale.visible);
@@ -117,16 +116,16 @@ TEST_F(CreateIndex, WorkedExampleInALargeTextGivesTheLineBreakItsOwnPosition) {
 
 TEST_F(CreateIndex, ShortTextsAndTheNotFoundNoticeAreRefusedWithoutANumber) {
     index("   123456789   ");
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[0], "Text must be at least 10 characters."));
+    ASSERT_EQ(story.boxes().size(), 1u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[0], "Text must be at least 10 characters."));
     EXPECT_EQ(form().focus, ui::MainFocus::txtInput);
     EXPECT_EQ(form().txtInput.text, "   123456789   ");
     EXPECT_TRUE(desktop().pointerChanges.empty());
 
     form().focus = ui::MainFocus::txtSearch;
     index("NO RECORD FOUND for this search");
-    ASSERT_EQ(boxes().size(), 2u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[1], "Please enter text for indexing."));
+    ASSERT_EQ(story.boxes().size(), 2u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[1], "Please enter text for indexing."));
     EXPECT_EQ(form().txtInput.text, "");
     EXPECT_EQ(form().focus, ui::MainFocus::txtInput);
     EXPECT_EQ(form().highestDocumentNumber, 0);
@@ -135,7 +134,7 @@ TEST_F(CreateIndex, ShortTextsAndTheNotFoundNoticeAreRefusedWithoutANumber) {
 
     index("   1234567890   ");
     index("No Record Found is only the search's notice in capitals");
-    EXPECT_EQ(boxes().size(), 2u);
+    EXPECT_EQ(story.boxes().size(), 2u);
     EXPECT_EQ(text_record(1).items, 1);
     EXPECT_EQ(text_record(2).items, 2);
     EXPECT_EQ(keys_of(1), Keys{"[1234567890]2"});
@@ -160,9 +159,9 @@ TEST_F(CreateIndex, TheLongestTextIsStoredAndALongerOneConsumesItsNumber) {
     desktop().pointerChanges.clear();
     const std::string tooLong = text_of_length("toolong", 32767);
     index(tooLong);
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[0], kSizeMessage));
-    EXPECT_FALSE(boxes()[0].busy);
+    ASSERT_EQ(story.boxes().size(), 1u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[0], kSizeMessage));
+    EXPECT_FALSE(story.boxes()[0].busy);
     EXPECT_EQ(desktop().pointerChanges, (std::vector<bool>{true, false}));
     EXPECT_EQ(form().txtInput.text, tooLong);
     EXPECT_EQ(text_count(), 1);
@@ -216,8 +215,8 @@ TEST_F(CreateIndex, ConsecutiveDocumentsShowTheirOwnNumbersAndRecords) {
 
     // The text box now holds "Indexed": the same text cannot be stored twice.
     app::create_index(program());
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, "Text must be at least 10 characters.");
+    ASSERT_EQ(story.boxes().size(), 1u);
+    EXPECT_EQ(story.boxes()[0].text, "Text must be at least 10 characters.");
 
     const TextRow first = text_record(1);
     EXPECT_EQ(first.items, 1);
@@ -246,8 +245,8 @@ TEST_F(CreateIndex, FailingAppendStartsAreReportedAndTheRoutineGoesOn) {
     index("three kept words");
     program().keys = keys;
 
-    ASSERT_EQ(boxes().size(), 3u);
-    for (const auto& box : boxes()) {
+    ASSERT_EQ(story.boxes().size(), 3u);
+    for (const auto& box : story.boxes()) {
         EXPECT_TRUE(testsupport::is_box(box, "Error AppendStart"));
         EXPECT_FALSE(box.busy);
     }

@@ -33,11 +33,8 @@ class EditMenu : public ::testing::Test {
     ProgramStory story;
 };
 
-TEST_F(EditMenu, NothingToActOnDisablesEverything) {
+TEST_F(EditMenu, NothingToActOnDisablesEverythingASelectionEnablesCutWhichRemovesIt) {
     EXPECT_EQ(open_menu(), "----");  // an empty clipboard, or one holding only a picture
-}
-
-TEST_F(EditMenu, SelectionInTheSearchBoxEnablesCutWhichRemovesIt) {
     form().focus = ui::MainFocus::txtSearch;
     form().txtSearch.text = "apple pie";
     form().txtSearch.selStart = 0;
@@ -50,11 +47,12 @@ TEST_F(EditMenu, SelectionInTheSearchBoxEnablesCutWhichRemovesIt) {
     EXPECT_EQ(open_menu(), "---V") << "Undo is offered for txtInput only";
 }
 
-TEST_F(EditMenu, UndoServesTheTextBoxWhereverTheFocusIs) {
+TEST_F(EditMenu, UndoServesTheTextBoxWhereverTheFocusIsAndOutlivesAnEmptyCut) {
     form().focus = ui::MainFocus::txtInput;
     form().txtInput.text = "draft";
     form().txtInput.selStart = 5;
     form().txtInput.replaceSelection(" two");  // typed
+    app::mnuCut_Click(story.p());              // nothing selected
     form().focus = ui::MainFocus::txtSearch;
     EXPECT_EQ(open_menu()[0], 'U');
     app::mnuUndo_Click(story.p());
@@ -100,14 +98,6 @@ TEST_F(EditMenu, ClipboardCommandsLeaveOtherControlsAndTheClipboardAlone) {
     app::mnuPaste_Click(story.p());
     EXPECT_EQ(clipboard(), "kept");
     EXPECT_EQ(form().txtInput.text, "text");
-}
-
-TEST_F(EditMenu, EmptyCutKeepsTheUndoOfTheLastEdit) {
-    form().focus = ui::MainFocus::txtInput;
-    form().txtInput.replaceSelection("typed");
-    app::mnuCut_Click(story.p());  // nothing selected
-    app::mnuUndo_Click(story.p());
-    EXPECT_EQ(form().txtInput.text, "");
 }
 
 }  // namespace

@@ -44,7 +44,6 @@ class OpenTextFile : public ::testing::Test {
 
     ui::FrmOpen& dialog() { return story.p().frmOpen; }
     ui::TextBox& input() { return story.main().txtInput; }
-    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
 
     ProgramStory story;
 };
@@ -81,7 +80,7 @@ TEST_F(OpenTextFile, ReadsUtf8AndCp1252FilesWithCrLfLineBreaks) {
     app::mnuOpen_Click(story.p());
     open("  ansi.txt  ");
     EXPECT_EQ(input().text, "caf\xE9\r\nna\xEFve \x80 5\r\n");
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(story.boxes().empty());
 }
 
 TEST_F(OpenTextFile, OpensANameWithSpacesAndNonAsciiCharactersPickedFromTheList) {
@@ -96,7 +95,7 @@ TEST_F(OpenTextFile, OpensANameWithSpacesAndNonAsciiCharactersPickedFromTheList)
     EXPECT_EQ(dialog().Filenamebox.text, name);
     app::frmOpen_Thebutton_Click(story.p(), 0);
     EXPECT_EQ(input().text, "summer notes");
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(story.boxes().empty());
 }
 
 TEST_F(OpenTextFile, TypeListNarrowsTheFileListToTextFiles) {
@@ -163,7 +162,7 @@ TEST_F(OpenTextFile, CancelAndBlankNamesCloseWithoutReading) {
     open("   ");
     EXPECT_FALSE(dialog().visible);
     EXPECT_EQ(input().text, "kept");
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(story.boxes().empty());
 }
 
 TEST_F(OpenTextFile, FilesThatCannotBeReadAreReportedAndTheTextIsKept) {
@@ -173,9 +172,9 @@ TEST_F(OpenTextFile, FilesThatCannotBeReadAreReportedAndTheTextIsKept) {
          {std::pair{"missing.txt", "No such file or directory"}, {"notes.txt", "Is a directory"}}) {
         story.platform.dialogs.boxes.clear();
         open(name);
-        ASSERT_EQ(boxes().size(), 1u);
+        ASSERT_EQ(story.boxes().size(), 1u);
         EXPECT_TRUE(testsupport::is_box(
-            boxes()[0], std::string(error) + ".  (File " + story.folder.file(name) + ")"));
+            story.boxes()[0], std::string(error) + ".  (File " + story.folder.file(name) + ")"));
         EXPECT_TRUE(dialog().visible);
         EXPECT_EQ(input().text, "unsaved work");
     }

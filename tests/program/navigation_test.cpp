@@ -53,7 +53,7 @@ TEST(RecordNavigation, WalksTheTableAsDocumentOneOfOne) {
     EXPECT_EQ(form.txtInput.text, NavigationStory::text_of(2));
 }
 
-TEST(RecordNavigation, PastEitherEndShowsWhereTheTableStandsWithoutAMessage) {
+TEST(RecordNavigation, PastEitherEndShowsWhereTheTableStandsAndDeletedRecordsTheNotice) {
     NavigationStory story;
     story.index_documents(2);
     ui::FrmMain& form = story.main();
@@ -72,12 +72,8 @@ TEST(RecordNavigation, PastEitherEndShowsWhereTheTableStandsWithoutAMessage) {
     browse::goto_record(story.p(), 7);  // no move at all
     EXPECT_EQ(story.status(), "1|1|#3||  /  /    ");
     EXPECT_TRUE(story.platform.dialogs.boxes.empty());
-}
 
-TEST(RecordNavigation, ShowsDeletedRecordsWithTheNotice) {
-    NavigationStory story;
-    story.index_documents(2);
-    ui::FrmMain& form = story.main();
+    // A deleted record is shown with the notice.
     browse::goto_record(story.p(), browse::kFirst);
     browse::do_delete(story.p(), browse::kDeleteMode);
 
@@ -90,7 +86,7 @@ TEST(RecordNavigation, ShowsDeletedRecordsWithTheNotice) {
     EXPECT_EQ(form.deleted_text, NavigationStory::text_of(1));
 }
 
-TEST(SpecificRecord, SeeksTheTypedTextAndShowsItInTheRecordLabel) {
+TEST(SpecificRecord, SeeksTheTypedTextShowsItInTheRecordLabelAndIgnoresOneWithoutANumber) {
     NavigationStory story;
     story.index_documents(12);
     ui::FrmMain& form = story.main();
@@ -118,12 +114,8 @@ TEST(SpecificRecord, SeeksTheTypedTextAndShowsItInTheRecordLabel) {
     EXPECT_EQ(story.status(), "1|1|#99||  /  /    ");
     EXPECT_FALSE(form.documentOnDisplay.has_value());
     EXPECT_TRUE(story.platform.dialogs.boxes.empty());
-}
 
-TEST(SpecificRecord, AnAnswerWithoutANumberChangesNothing) {
-    NavigationStory story;
-    story.index_documents(2);
-    ui::FrmMain& form = story.main();
+    // An answer without a number changes nothing.
     story.platform.dialogs.inputs = {"2"};
     browse::specific_record(story.p());
     for (const std::string answer : {"", "0", "word", "  "}) {

@@ -33,7 +33,6 @@ class SaveAs : public ::testing::Test {
     }
 
     ui::FrmSave& dialog() { return story.p().frmSave; }
-    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
 
     ProgramStory story;
 };
@@ -41,8 +40,8 @@ class SaveAs : public ::testing::Test {
 TEST_F(SaveAs, WithAndWithoutAnExtension) {
     EXPECT_EQ(dialog().caption, "Save As");
     save("notes");  // All Files: an extension is needed
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[0], "Please enter a file extension name."));
+    ASSERT_EQ(story.boxes().size(), 1u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[0], "Please enter a file extension name."));
     EXPECT_TRUE(dialog().visible);
     EXPECT_FALSE(story.platform.files.exists(story.folder.file("notes")));
     save("notes", 1);  // Text Files adds .txt and shows the whole path
@@ -63,7 +62,7 @@ TEST_F(SaveAs, WithAndWithoutAnExtension) {
     app::mnuSave_Click(story.p());
     save("end.txt");
     EXPECT_EQ(read_file(story.folder.file("end.txt")), "caf\xE9 done\n\n");
-    EXPECT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(story.boxes().size(), 1u);
 }
 
 TEST_F(SaveAs, OverwriteIsAskedAndOnlyYesReplaces) {
@@ -79,17 +78,17 @@ TEST_F(SaveAs, OverwriteIsAskedAndOnlyYesReplaces) {
     save("old.txt");
     EXPECT_EQ(read_file(path), "first line\nsecond line\n");
     EXPECT_FALSE(dialog().visible);
-    ASSERT_EQ(boxes().size(), 3u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[2],
+    ASSERT_EQ(story.boxes().size(), 3u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[2],
                                     path + " file already exists.  OK to overwrite file?",
                                     platform::Icon::Question, platform::Buttons::YesNoCancel));
 }
 
 TEST_F(SaveAs, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
     save("no such folder/x.txt");
-    ASSERT_EQ(boxes().size(), 1u);
+    ASSERT_EQ(story.boxes().size(), 1u);
     EXPECT_TRUE(testsupport::is_box(
-        boxes()[0],
+        story.boxes()[0],
         "No such file or directory.  (File " + story.folder.file("no such folder/x.txt") + ")"));
     EXPECT_TRUE(dialog().visible);
 
@@ -97,8 +96,9 @@ TEST_F(SaveAs, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
     std::filesystem::create_directory(story.folder.file("taken.txt"));
     story.platform.dialogs.answers.push_back(Answer::Yes);
     save("taken.txt");
-    ASSERT_EQ(boxes().size(), 3u);
-    EXPECT_EQ(boxes()[2].text, "Is a directory.  (File " + story.folder.file("taken.txt") + ")");
+    ASSERT_EQ(story.boxes().size(), 3u);
+    EXPECT_EQ(story.boxes()[2].text,
+              "Is a directory.  (File " + story.folder.file("taken.txt") + ")");
     EXPECT_TRUE(dialog().visible);
 }
 
@@ -110,7 +110,7 @@ TEST_F(SaveAs, CancelAndBlankNamesOnlyClose) {
     save("  ");
     EXPECT_FALSE(dialog().visible);
     EXPECT_FALSE(story.platform.files.exists(story.folder.file("x.txt")));
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(story.boxes().empty());
 }
 
 class Print : public ::testing::Test {
@@ -123,7 +123,6 @@ class Print : public ::testing::Test {
     }
 
     testsupport::TestPrinter& printer() { return story.platform.printer; }
-    const std::vector<testsupport::ShownBox>& boxes() { return story.platform.dialogs.boxes; }
 
     ProgramStory story;
 };
@@ -161,10 +160,10 @@ TEST_F(Print, LongTextBreaksLinesAndPagesAtTheLimits) {
         EXPECT_EQ(pieces[i].fontSize, 12);
         EXPECT_EQ(pieces[i].bold, i == 0);
     }
-    EXPECT_TRUE(boxes().empty());
+    EXPECT_TRUE(story.boxes().empty());
 }
 
-TEST_F(Print, WordsEndAtTheirBlank) {
+TEST_F(Print, WordsEndAtTheirBlankAndAWideOneRunsPastTheLimit) {
     // The texts of the pieces printed for text, one word each.
     auto words = [&](const std::string& text) {
         printer().printed.clear();
@@ -178,28 +177,25 @@ TEST_F(Print, WordsEndAtTheirBlank) {
     EXPECT_EQ(printer().pages(), (std::vector<std::vector<std::string>>{{" hello world"}}));
     // Blanks in a row are words; line breaks ride inside theirs.
     EXPECT_EQ(words("a  b\r\nc d"), (std::vector<std::string>{" ", "a ", " ", "b\r\nc ", "d"}));
-}
 
-TEST_F(Print, WordWiderThanTheLineEndsTheLineAndRunsPastTheLimit) {
+    // A word wider than the line ends the line and runs past the limit.
     const std::string wide(80, 'w');  // 11520 twips, beyond the 9840 of a Letter page
-    print(wide + " tail");
-    EXPECT_EQ(printer().pages(),
+    words(wide + " tail");            // the third document printed here
+    EXPECT_EQ(printer().pages(2),
               (std::vector<std::vector<std::string>>{{" ", wide + " ", "tail"}}));
-
-    printer().printed.clear();
-    print("unbroken");
-    EXPECT_EQ(printer().pages(1), (std::vector<std::vector<std::string>>{{" unbroken"}}));
+    words("unbroken");
+    EXPECT_EQ(printer().pages(3), (std::vector<std::vector<std::string>>{{" unbroken"}}));
 }
 
 TEST_F(Print, NothingToPrintAndNoPrinterAreReported) {
     print("   ");
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[0], "There is no text to print."));
+    ASSERT_EQ(story.boxes().size(), 1u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[0], "There is no text to print."));
 
     printer().isAvailable = false;
     print("some text");
-    ASSERT_EQ(boxes().size(), 2u);
-    EXPECT_TRUE(testsupport::is_box(boxes()[1], "No printer is available."));
+    ASSERT_EQ(story.boxes().size(), 2u);
+    EXPECT_TRUE(testsupport::is_box(story.boxes()[1], "No printer is available."));
     EXPECT_TRUE(printer().printed.empty());
     EXPECT_EQ(printer().documentsEnded, 0);
 }

@@ -70,22 +70,23 @@ TEST_F(Search, FindsAWholeWordAndShowsTheFirstHit) {
     EXPECT_EQ(story.platform.desktop.pointerChanges, (std::vector<bool>{true, false}));
 }
 
-TEST_F(Search, PrefixesCutsAndToleranceDecideWhichDocumentsQualify) {
+TEST_F(Search, PrefixesCutsStarsAndToleranceDecideWhichDocumentsQualify) {
     story.search("friend*");
     EXPECT_EQ(story.found(), (Numbers{11, 12}));
     story.search("encyclopedias cardboard");  // the cut "encycloped" matches the stored cut
     EXPECT_EQ(story.found(), (Numbers{13}));
     story.search("budget planning");
     EXPECT_EQ(story.found(), (Numbers{12}));
+    story.search("*");  // a star alone finds every document
+    EXPECT_EQ(story.found(), (Numbers{11, 12, 13, 14}));
+    EXPECT_EQ(story.main().queryExpression, "UPPER(Keys) + STR(Items) = ''");
+    // Records are counted, not keywords: two records of 15 match friend*.
+    story.store("friends are friendly");
+    story.search("friend* letter");
+    EXPECT_EQ(story.found(), (Numbers{15}));
     story.main().CheckTolerance.checked = true;
     story.search("budget planning");
     EXPECT_EQ(story.found(), (Numbers{11, 12}));
-}
-
-TEST_F(Search, RecordsAreCountedNotKeywords) {
-    story.store("friends are friendly");  // 15: two records match friend*
-    story.search("friend* letter");
-    EXPECT_EQ(story.found(), (Numbers{15}));
 }
 
 TEST_F(Search, NothingMatchedAndNoneQualifiedShowTheirTwoTexts) {
@@ -104,12 +105,6 @@ TEST_F(Search, NothingMatchedAndNoneQualifiedShowTheirTwoTexts) {
     story.search("cats , dogs");
     EXPECT_EQ(story.found(), (Numbers{14}));
     EXPECT_EQ(story.main().txtInput.foreColour, ui::kBlack);
-}
-
-TEST_F(Search, AStarAloneFindsEveryDocument) {
-    story.search("*");
-    EXPECT_EQ(story.found(), (Numbers{11, 12, 13, 14}));
-    EXPECT_EQ(story.main().queryExpression, "UPPER(Keys) + STR(Items) = ''");
 }
 
 TEST_F(Search, RefusalsShowTheirBoxAndLeaveTheViewAndQuery) {

@@ -57,12 +57,12 @@ TEST(Startup, UnusableNumbersFallBackToTheirDefaults) {
 }
 
 TEST(Startup, LeadingNumbersSkipBlanksAndRoundHalfToEven) {
-    EXPECT_EQ(app::leading_whole_number(" 1 2x"), 12);
-    EXPECT_EQ(app::leading_whole_number("12abc"), 12);
-    EXPECT_EQ(app::leading_whole_number("2.5"), 2);
-    EXPECT_EQ(app::leading_whole_number("-3.5"), -4);
-    EXPECT_EQ(app::leading_whole_number(""), 0);
-    EXPECT_EQ(app::leading_whole_number("99999999999999"), 2147483647);
+    // clang-format off
+    const std::pair<const char*, int> cases[] = {{" 1 2x", 12}, {"12abc", 12}, {"2.5", 2},
+        {"-3.5", -4}, {"", 0}, {"99999999999999", 2147483647}};
+    // clang-format on
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(app::leading_whole_number(text), number) << text;
 }
 
 TEST(Startup, EmptyDataFileIsRestoredAndAFullOneIsLeftAlone) {

@@ -100,7 +100,7 @@ TEST(Summary, ADeletedHitIsChosenWithItsNoticeButListedWithItsText) {
     EXPECT_EQ(story.main().txtInput.foreColour, ui::kNoticeColour);
 }
 
-TEST(Summary, TheCommandTogglesTheListAndItsCheckMark) {
+TEST(Summary, TheCommandTogglesTheListAndItsCheckMarkAndWithNoPositionClosesItAtOnce) {
     SummaryStory story;
     browse::mnuSummary_Click(story.p());
     EXPECT_TRUE(story.list().visible);
@@ -117,10 +117,9 @@ TEST(Summary, TheCommandTogglesTheListAndItsCheckMark) {
     EXPECT_TRUE(story.list().visible);
     EXPECT_TRUE(story.checked());
     EXPECT_EQ(story.list().items.size(), 4u);
-}
 
-TEST(Summary, WithNoPositionItClosesAgainAtOnce) {
-    SummaryStory story;
+    // With no position it closes again at once.
+    browse::mnuSummary_Click(story.p());
     app::clear_screen(story.p());
     browse::mnuSummary_Click(story.p());
     EXPECT_FALSE(story.list().visible);

@@ -1,6 +1,8 @@
 // The file dialogs' extension rule and the Drawer Setup boxes' limits.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "ui/file_dialog.h"
 #include "ui/frm_filter.h"
 
@@ -9,14 +11,11 @@ namespace {
 using ui::FileDialog;
 
 TEST(FileDialog, ExtensionComesFromTheLastFiveCharacters) {
-    EXPECT_EQ(FileDialog::extensionOf("notes"), "");
-    EXPECT_EQ(FileDialog::extensionOf("notes.TXT"), "txt");
-    EXPECT_EQ(FileDialog::extensionOf("report.final"), "");  // no stop among "final"
-    EXPECT_EQ(FileDialog::extensionOf("x.jpeg"), "jpeg");
-    EXPECT_EQ(FileDialog::extensionOf("a.b.c"), "c");
-    EXPECT_EQ(FileDialog::extensionOf("name."), "");
-    EXPECT_EQ(FileDialog::extensionOf(".txt"), "txt");
-    EXPECT_EQ(FileDialog::extensionOf(""), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"notes", ""},      {"notes.TXT", "txt"}, {"report.final", ""},  // no stop among "final"
+        {"x.jpeg", "jpeg"}, {"a.b.c", "c"},       {"name.", ""},        {".txt", "txt"}, {"", ""}};
+    for (const auto& [name, extension] : cases)
+        EXPECT_EQ(FileDialog::extensionOf(name), extension) << name;
 }
 
 TEST(FrmFilter, DrawerNamesTakeSixCharactersAndRowsShowWhenLoaded) {

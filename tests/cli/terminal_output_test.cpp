@@ -8,15 +8,13 @@
 
 namespace {
 
-TEST(TerminalOutput, JsonStringsEscapeQuotesBackslashesAndControls) {
+TEST(TerminalOutput, JsonStringsEscapeQuotesBackslashesAndControlsTextsEndLinesInLf) {
     EXPECT_EQ(cli::json_string("a \"b\" \\ c"), R"("a \"b\" \\ c")");
     EXPECT_EQ(cli::json_string("line\nnext\ttab\x01"), R"("line\nnext\ttab\u0001")");
     EXPECT_EQ(cli::json_text("Caf\xe9\r\n\x80"), "\"Caf\xc3\xa9\\n\xe2\x82\xac\"");
     EXPECT_EQ(cli::json_text("", true), "null");
     EXPECT_EQ(cli::json_text("", false), "\"\"");
-}
-
-TEST(TerminalOutput, EngineBoxLinesAndCrLfBecomeLineFeeds) {
+    // Engine box lines and CR LF become line feeds.
     EXPECT_EQ(cli::terminal_text("Error #: -910\n\rUnexpected\r\nend"),
               "Error #: -910\nUnexpected\nend");
 }

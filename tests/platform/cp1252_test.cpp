@@ -9,16 +9,13 @@ namespace {
 
 using namespace platform;
 
-TEST(Cp1252, EveryByteSurvivesTheRoundTripThroughUtf8) {
+TEST(Cp1252, EveryByteSurvivesTheRoundTripThroughUtf8AndKnownCharactersMapBothWays) {
     std::string all;
     for (int c = 0; c < 256; ++c)
         all += static_cast<char>(c);
     std::string utf8 = cp1252ToUtf8(all);
     EXPECT_TRUE(isUtf8WithNonAscii(utf8));
     EXPECT_EQ(utf8ToCp1252(utf8), all);
-}
-
-TEST(Cp1252, KnownCharactersMapBothWays) {
     EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");                    // euro sign
     EXPECT_EQ(cp1252ToUtf8("caf\xE9"), "caf\xC3\xA9");                  // e acute
     EXPECT_EQ(cp1252ToUtf8("\x93x\x94"), "\xE2\x80\x9Cx\xE2\x80\x9D");  // curly quotes
@@ -48,14 +45,12 @@ TEST(Cp1252, Utf8TestNeedsWellFormedTextWithNonAscii) {
     EXPECT_TRUE(isUtf8WithNonAscii("\xF0\x9F\x98\x80"));
 }
 
-TEST(LineEnds, ReadingGivesCrLfAndLeavesALoneCr) {
+TEST(LineEnds, ReadingGivesCrLfLeavingALoneCrAndWritingGivesLf) {
     EXPECT_EQ(toCrLf("a\nb\r\nc\rd\n"), "a\r\nb\r\nc\rd\r\n");
     EXPECT_EQ(toCrLf("\n\n"), "\r\n\r\n");
     EXPECT_EQ(toCrLf("\r\r\n"), "\r\r\n");
     EXPECT_EQ(toCrLf(""), "");
-}
-
-TEST(LineEnds, WritingGivesLfAndRoundTrips) {
+    // Writing gives LF and round-trips.
     EXPECT_EQ(toLf("a\r\nb\rc\nd\r\n"), "a\nb\rc\nd\n");
     EXPECT_EQ(toLf("\r\r\n\r"), "\r\n\r");
     const std::string program = "one\r\ntwo\r\n\r\nthree";

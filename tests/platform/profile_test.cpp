@@ -81,21 +81,17 @@ TEST(ProfileLookup, GarbageNulAndHugeLinesNeverBreakIt) {
     EXPECT_TRUE(profileUpdate(text, "Setup", "Key", "z").has_value());
 }
 
-TEST(ProfileUpdate, RewritesOnlyTheOneLine) {
+// An existing key's line alone is rewritten; a new key goes at the end of its
+// section, a new section at the end of the file, in the file's line end.
+TEST(ProfileUpdate, RewritesTheKeysLineOrAddsKeyOrSection) {
     const std::string text =
         "; settings\r\n[Setup]\r\nFontsize = 11 ; old\r\nDrawer 1=NONE\r\n\r\n[Other]\r\nx=1";
     EXPECT_EQ(*profileUpdate(text, "SETUP", "FontSize", "14"),
               "; settings\r\n[Setup]\r\nFontsize=14\r\nDrawer 1=NONE\r\n\r\n[Other]\r\nx=1");
-}
-
-TEST(ProfileUpdate, AddsKeyAtTheEndOfItsSection) {
-    const std::string text = "[Setup]\nDrawer 1=A\n; note\n\n[Other]\nx=1\n";
-    EXPECT_EQ(*profileUpdate(text, "setup", "Drawer 2", "B"),
-              "[Setup]\nDrawer 1=A\n; note\nDrawer 2=B\n\n[Other]\nx=1\n");
+    EXPECT_EQ(
+        *profileUpdate("[Setup]\nDrawer 1=A\n; note\n\n[Other]\nx=1\n", "setup", "Drawer 2", "B"),
+        "[Setup]\nDrawer 1=A\n; note\nDrawer 2=B\n\n[Other]\nx=1\n");
     EXPECT_EQ(*profileUpdate("[Setup]", "Setup", "a", "1"), "[Setup]\na=1\n");
-}
-
-TEST(ProfileUpdate, AppendsMissingSectionAndKeepsTheFilesLineEnd) {
     EXPECT_EQ(*profileUpdate("", "Setup", "FontSize", "9"), "[Setup]\nFontSize=9\n");
     EXPECT_EQ(*profileUpdate("[Other]\r\nx=1", "Setup", "a", "b"),
               "[Other]\r\nx=1\r\n\r\n[Setup]\r\na=b\r\n");

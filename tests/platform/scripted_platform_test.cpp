@@ -10,7 +10,7 @@ using platform::Buttons;
 using platform::Icon;
 using testsupport::ScriptedPlatform;
 
-TEST(ScriptedDialogs, AnswersFromTheQueueThenWithTheDefaultButton) {
+TEST(ScriptedDialogs, AnswerFromTheQueuesThenWithTheDefaultButtonOrCancel) {
     ScriptedPlatform sp;
     sp.dialogs.answers = {Answer::No};
     platform::Dialogs& dialogs = sp.services.dialogs;
@@ -25,20 +25,18 @@ TEST(ScriptedDialogs, AnswersFromTheQueueThenWithTheDefaultButton) {
     EXPECT_EQ(sp.dialogs.boxes[0].buttons, Buttons::YesNoCancel);
     EXPECT_EQ(sp.dialogs.boxes[2].title, "Vellumark");
     EXPECT_EQ(sp.dialogs.boxes[2].answer, Answer::Ok);
-}
 
-TEST(ScriptedDialogs, InputBoxesTakeQueuedTextAndOtherwiseCancel) {
-    ScriptedPlatform sp;
+    // Input boxes take queued text and otherwise cancel.
     sp.dialogs.inputs = {"12abc"};
     EXPECT_EQ(sp.services.dialogs.inputBox("Enter Font Size.", "Font Size", "11"), "12abc");
     EXPECT_EQ(sp.services.dialogs.inputBox("Please enter record number.", "Vellumark", ""), "");
     ASSERT_EQ(sp.dialogs.inputBoxes.size(), 2u);
     EXPECT_EQ(sp.dialogs.inputBoxes[0].proposed, "11");
     EXPECT_EQ(sp.dialogs.inputBoxes[1].prompt, "Please enter record number.");
-    EXPECT_TRUE(sp.dialogs.boxes.empty());
+    EXPECT_EQ(sp.dialogs.boxes.size(), 3u);
 }
 
-TEST(ScriptedDesktop, RecordsPointerStateAtEachBoxAndEveryChange) {
+TEST(ScriptedDesktop, RecordsPointerStateAtEachBoxAndKeepsAFixedClockAndDateFormat) {
     ScriptedPlatform sp;
     sp.services.desktop.setBusy(true);
     sp.services.dialogs.messageBox("while busy", "t", Icon::Exclamation, Buttons::Ok);
@@ -51,10 +49,8 @@ TEST(ScriptedDesktop, RecordsPointerStateAtEachBoxAndEveryChange) {
     EXPECT_FALSE(sp.dialogs.boxes[1].busy);
     EXPECT_EQ(sp.desktop.yields, 1);
     EXPECT_EQ(sp.desktop.helpRequests, (std::vector<std::string>{"/opt/vellumark.hlp"}));
-}
 
-TEST(ScriptedDesktop, FixedClockAndChangeableDateFormat) {
-    ScriptedPlatform sp;
+    // A fixed clock and a changeable date format.
     platform::Desktop& desktop = sp.services.desktop;
     EXPECT_EQ(desktop.shortDate(desktop.today()), "3/15/2024");
     sp.desktop.dateFormat = "DD.MM.YY";

@@ -31,7 +31,7 @@ TEST(CommandTable, EveryMenuCommandIsMappedToARealEntry) {
     EXPECT_EQ(app::menu_command("mnuNothing"), nullptr);
 }
 
-TEST(CommandTable, ShortcutsRunTheirMenuEntries) {
+TEST(CommandTable, ShortcutsRunTheirMenuEntriesAndEveryToolbarButtonHasItsCommand) {
     const std::vector<std::pair<std::string, std::string>> keys = {
         {"Ctrl+F3", "mnuCreate"}, {"F4", "mnuSearch"},       {"F5", "mnuFirst"},
         {"F6", "mnuPrevious"},    {"F7", "mnuNext"},         {"F8", "mnuLast"},
@@ -51,9 +51,8 @@ TEST(CommandTable, ShortcutsRunTheirMenuEntries) {
     EXPECT_EQ(withShortcut, keys.size());
     for (const char* key : {"", "F2", "Ctrl+F9", "F3"})
         EXPECT_EQ(app::shortcut_command(key), nullptr) << key;
-}
 
-TEST(CommandTable, EveryToolbarButtonHasItsCommand) {
+    // Every toolbar button has its command.
     for (int i = 0; i < ui::kToolButtons; ++i)
         EXPECT_NE(app::toolbar_command(i), nullptr) << i;
     EXPECT_EQ(app::toolbar_command(-1), nullptr);

@@ -74,7 +74,7 @@ TEST(Startup, EmptyDataFileIsRestoredAndAFullOneIsLeftAlone) {
     EXPECT_EQ(xbase::d4recCountDo(story.p().keys), 0);
 }
 
-TEST(Startup, DamagedKeysTableEndsTheProgramWithItsMessage) {
+TEST(Startup, DamagedTablesEndTheProgramWithTheirMessages) {
     ProgramStory story;
     write_file(story.folder.file("Keys.dbf"), std::string(300, 'x'));
     EXPECT_FALSE(story.start());
@@ -82,16 +82,15 @@ TEST(Startup, DamagedKeysTableEndsTheProgramWithItsMessage) {
     ASSERT_EQ(story.platform.dialogs.boxes.size(), 1u);
     EXPECT_TRUE(testsupport::is_box(
         story.boxes()[0], app::cannot_open_message(story.folder.file("Keys.dbf"), false)));
-}
 
-TEST(Startup, DamagedTextTableShowsTheThreeNMessage) {
-    ProgramStory story;
-    write_file(story.folder.file("Text.dbf"), std::string(64, '\x03'));
-    EXPECT_FALSE(story.start());
-    ASSERT_EQ(story.platform.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(story.platform.dialogs.boxes[0].text.rfind("Cannnot open /", 0), 0u);
-    EXPECT_NE(story.platform.dialogs.boxes[0].text.find("/TEXT.DBF database.  Please try again.  "
-                                                        "If the problem persits, restart Windows."),
+    // A damaged Text table shows the message with three n's.
+    ProgramStory text;
+    write_file(text.folder.file("Text.dbf"), std::string(64, '\x03'));
+    EXPECT_FALSE(text.start());
+    ASSERT_EQ(text.platform.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(text.platform.dialogs.boxes[0].text.rfind("Cannnot open /", 0), 0u);
+    EXPECT_NE(text.platform.dialogs.boxes[0].text.find("/TEXT.DBF database.  Please try again.  "
+                                                       "If the problem persits, restart Windows."),
               std::string::npos);
 }
 

@@ -3,10 +3,12 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <tuple>
 
 namespace testsupport {
 
@@ -17,28 +19,22 @@ void ScriptedDesktop::setBusy(bool value) {
 
 std::string ScriptedDesktop::shortDate(const platform::CivilDate& date) {
     if (!platform::isValidDate(date)) return {};
-    auto padded = [](int value, std::size_t width) {
-        std::string digits = std::to_string(value);
-        return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
-    };
+    // The parts and their least digits, the longer spelling of a part first.
+    const std::tuple<std::string_view, int, std::size_t> parts[] = {
+        {"YYYY", date.year, 4}, {"YY", date.year % 100, 2}, {"MM", date.month, 2},
+        {"M", date.month, 1},   {"DD", date.day, 2},        {"D", date.day, 1}};
     std::string out;
-    std::string_view format = dateFormat;
-    while (!format.empty()) {
-        if (format.starts_with("YYYY")) {
-            out += padded(date.year, 4), format.remove_prefix(4);
-        } else if (format.starts_with("YY")) {
-            out += padded(date.year % 100, 2), format.remove_prefix(2);
-        } else if (format.starts_with("MM")) {
-            out += padded(date.month, 2), format.remove_prefix(2);
-        } else if (format.starts_with("M")) {
-            out += std::to_string(date.month), format.remove_prefix(1);
-        } else if (format.starts_with("DD")) {
-            out += padded(date.day, 2), format.remove_prefix(2);
-        } else if (format.starts_with("D")) {
-            out += std::to_string(date.day), format.remove_prefix(1);
-        } else {
+    for (std::string_view format = dateFormat; !format.empty();) {
+        auto part = std::find_if(std::begin(parts), std::end(parts),
+                                 [&](const auto& p) { return format.starts_with(std::get<0>(p)); });
+        if (part == std::end(parts)) {
             out += format.front(), format.remove_prefix(1);
+            continue;
         }
+        const auto& [spelling, value, width] = *part;
+        const std::string digits = std::to_string(value);
+        out += std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
+        format.remove_prefix(spelling.size());
     }
     return out;
 }
@@ -65,16 +61,6 @@ std::string ScriptedDialogs::inputBox(const std::string& prompt, const std::stri
     return answer;
 }
 
-void TestPrinter::setOrigin(double left, double top) {
-    originLeft = left;
-    originTop = top;
-}
-
-void TestPrinter::setPosition(double x, double y) {
-    x_ = x;
-    y_ = y;
-}
-
 double TestPrinter::textWidth(std::string_view text) {
     return static_cast<double>(text.size()) * fontSize_ * 12;
 }
@@ -99,10 +85,8 @@ void TestPrinter::newPage() {
 
 void TestPrinter::endDocument() {
     ++documentsEnded;
-    x_ = 0;
-    y_ = 0;
+    newPage();
     page_ = 0;
-    line_ = 0;
 }
 
 std::vector<std::vector<std::string>> TestPrinter::pages(int document) const {

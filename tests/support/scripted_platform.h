@@ -100,10 +100,10 @@ class TestPrinter : public platform::Printer {
     bool available() override { return isAvailable; }
     double pageWidth() override { return width; }
     double pageHeight() override { return height; }
-    void setOrigin(double left, double top) override;
+    void setOrigin(double left, double top) override { originLeft = left, originTop = top; }
     double currentX() override { return x_; }
     double currentY() override { return y_; }
-    void setPosition(double x, double y) override;
+    void setPosition(double x, double y) override { x_ = x, y_ = y; }
     void setFontSize(double points) override { fontSize_ = points; }
     void setBold(bool bold) override { bold_ = bold; }
     double textWidth(std::string_view text) override;

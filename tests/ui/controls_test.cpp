@@ -20,7 +20,7 @@ TEST(TextBox, SelectionIsClampedToTheText) {
     EXPECT_EQ(box.selectedText(), "he");
 }
 
-TEST(TextBox, ReplacingTheSelectionIsOneUndoableEdit) {
+TEST(TextBox, ReplacingTheSelectionIsOneUndoableEditWithinTheMaximumLength) {
     ui::TextBox box;
     box.text = "cat dog";
     EXPECT_FALSE(box.canUndo());
@@ -39,10 +39,8 @@ TEST(TextBox, ReplacingTheSelectionIsOneUndoableEdit) {
     EXPECT_FALSE(box.canUndo());
     box.undoLastEdit();
     EXPECT_EQ(box.text, "set by a routine");
-}
 
-TEST(TextBox, EditsKeepToTheMaximumLength) {
-    ui::TextBox box;
+    // Edits keep to the maximum length.
     box.maxLength = 6;
     box.text = "abc";
     box.selStart = 3;

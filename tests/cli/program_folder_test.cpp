@@ -27,7 +27,7 @@ class ProgramFolder : public ::testing::Test {
     testsupport::TempFolder folder;
 };
 
-TEST_F(ProgramFolder, AnInstalledProgramKeepsItsStoreInTheUserDataFolder) {
+TEST_F(ProgramFolder, AnInstalledProgramKeepsItsStoreInTheUserDataFolderByTheBaseRules) {
     lay_out_program_files(folder.file("usr/share/vellumark"));
     fs::create_directories(folder.file("usr/bin"));
     EXPECT_EQ(app::installed_files_folder(folder.file("usr/bin")),
@@ -45,9 +45,8 @@ TEST_F(ProgramFolder, AnInstalledProgramKeepsItsStoreInTheUserDataFolder) {
     app::choose_program_folder(
         {folder.file("usr/bin"), "", folder.file("xdg"), folder.file("home")});
     EXPECT_EQ(testsupport::read_file(chosen + "Keys.xx1"), "kept");
-}
 
-TEST_F(ProgramFolder, TheDataFolderFollowsTheBaseDirectoryRules) {
+    // The data folder follows the base directory rules.
     EXPECT_EQ(app::user_data_folder("/data", "/home/ann"), "/data/vellumark");
     EXPECT_EQ(app::user_data_folder("", "/home/ann"), "/home/ann/.local/share/vellumark");
     EXPECT_EQ(app::user_data_folder("relative/data", "/home/ann"),

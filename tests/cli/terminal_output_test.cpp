@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(TerminalOutput, JsonStringsEscapeQuotesBackslashesAndControlsTextsEndLinesInLf) {
+TEST(TerminalOutput, JsonEscapesTextsEndLinesInLfAndTheProgressLineShowsRateAndTimeLeft) {
     EXPECT_EQ(cli::json_string("a \"b\" \\ c"), R"("a \"b\" \\ c")");
     EXPECT_EQ(cli::json_string("line\nnext\ttab\x01"), R"("line\nnext\ttab\u0001")");
     EXPECT_EQ(cli::json_text("Caf\xe9\r\n\x80"), "\"Caf\xc3\xa9\\n\xe2\x82\xac\"");
@@ -17,9 +17,7 @@ TEST(TerminalOutput, JsonStringsEscapeQuotesBackslashesAndControlsTextsEndLinesI
     // Engine box lines and CR LF become line feeds.
     EXPECT_EQ(cli::terminal_text("Error #: -910\n\rUnexpected\r\nend"),
               "Error #: -910\nUnexpected\nend");
-}
-
-TEST(TerminalOutput, TheProgressLineShowsCountRateAndTimeLeft) {
+    // The progress line shows count, rate and time left.
     EXPECT_EQ(cli::progress_line("Adding", "files", 25, 100, 5.0, 10),
               "Adding [==>       ] 25/100 files  5.0/s  0:15 left");
     EXPECT_EQ(cli::progress_line("Adding", "files", 100, 100, 4000.0, 10),

@@ -16,6 +16,14 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTripThroughUtf8AndKnownCharactersMapBothWa
     std::string utf8 = cp1252ToUtf8(all);
     EXPECT_TRUE(isUtf8WithNonAscii(utf8));
     EXPECT_EQ(utf8ToCp1252(utf8), all);
+    // The UTF-8 test needs well-formed text with non-ASCII characters.
+    EXPECT_FALSE(isUtf8WithNonAscii(""));
+    EXPECT_FALSE(isUtf8WithNonAscii("plain ascii\r\n"));
+    EXPECT_TRUE(isUtf8WithNonAscii("na\xC3\xAFve"));
+    EXPECT_FALSE(isUtf8WithNonAscii("na\xEFve"));          // the cp1252 spelling
+    EXPECT_FALSE(isUtf8WithNonAscii("\xC3\xA9\xC3"));      // truncated
+    EXPECT_FALSE(isUtf8WithNonAscii("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_TRUE(isUtf8WithNonAscii("\xF0\x9F\x98\x80"));
     EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");                    // euro sign
     EXPECT_EQ(cp1252ToUtf8("caf\xE9"), "caf\xC3\xA9");                  // e acute
     EXPECT_EQ(cp1252ToUtf8("\x93x\x94"), "\xE2\x80\x9Cx\xE2\x80\x9D");  // curly quotes
@@ -33,16 +41,6 @@ TEST(Cp1252, CharactersOutsideCp1252AndMalformedBytesBecomeQuestionMarks) {
     EXPECT_EQ(utf8ToCp1252("\xED\xA0\x80"), "???");      // a surrogate
     EXPECT_EQ(utf8ToCp1252("ab\xE2\x82"), "ab??");       // cut short at the end
     EXPECT_EQ(utf8ToCp1252(std::string("a\0b", 3)), std::string("a\0b", 3));
-}
-
-TEST(Cp1252, Utf8TestNeedsWellFormedTextWithNonAscii) {
-    EXPECT_FALSE(isUtf8WithNonAscii(""));
-    EXPECT_FALSE(isUtf8WithNonAscii("plain ascii\r\n"));
-    EXPECT_TRUE(isUtf8WithNonAscii("na\xC3\xAFve"));
-    EXPECT_FALSE(isUtf8WithNonAscii("na\xEFve"));          // the cp1252 spelling
-    EXPECT_FALSE(isUtf8WithNonAscii("\xC3\xA9\xC3"));      // truncated
-    EXPECT_FALSE(isUtf8WithNonAscii("\xF4\x90\x80\x80"));  // above U+10FFFF
-    EXPECT_TRUE(isUtf8WithNonAscii("\xF0\x9F\x98\x80"));
 }
 
 TEST(LineEnds, ReadingGivesCrLfLeavingALoneCrAndWritingGivesLf) {

@@ -15,7 +15,7 @@ namespace {
 
 using namespace platform;
 
-TEST(FilePattern, WildcardsCaseAndTheStarDotStarRule) {
+TEST(FilePattern, WildcardsCaseTheStarDotStarRuleAndTrailingSeparators) {
     // clang-format off
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"notes.txt", "*.txt", true}, {"NOTES.TXT", "*.txt", true},
@@ -27,9 +27,7 @@ TEST(FilePattern, WildcardsCaseAndTheStarDotStarRule) {
         EXPECT_EQ(matchesPattern(name, pattern), matches) << name << " " << pattern;
     // Backtracking stays bounded on a pathological pattern.
     EXPECT_FALSE(matchesPattern(std::string(5000, 'a'), std::string(100, '*') + "b"));
-}
-
-TEST(FilePattern, TrailingSeparator) {
+    // Folder names get their trailing separator.
     EXPECT_EQ(withTrailingSeparator("/home/a"), "/home/a/");
     EXPECT_EQ(withTrailingSeparator("/"), "/");
     EXPECT_EQ(withTrailingSeparator(""), "/");
@@ -68,7 +66,7 @@ TEST(LocalFiles, ListsVisibleFoldersAndMatchingFilesSorted) {
     EXPECT_TRUE(files.directories(folder.file("missing")).empty());
 }
 
-TEST(LocalFiles, LengthCopyReadAndWrite) {
+TEST(LocalFiles, LengthCopyReadAndWriteAndFailuresWithTheSystemsDescription) {
     testsupport::TempFolder folder;
     LocalFileSystem files;
     const std::string bytes("line\r\n\0\xFF end", 12);
@@ -83,11 +81,8 @@ TEST(LocalFiles, LengthCopyReadAndWrite) {
     EXPECT_EQ(files.readFile(folder.file("empty")).bytes, bytes);
     ASSERT_TRUE(files.writeFile(folder.file("a"), "short").ok);  // replaces, not appends
     EXPECT_EQ(files.readFile(folder.file("a")).bytes, "short");
-}
 
-TEST(LocalFiles, FailuresCarryTheSystemsDescription) {
-    testsupport::TempFolder folder;
-    LocalFileSystem files;
+    // Failures carry the system's description.
     FileResult write = files.writeFile(folder.file("no/such/file.txt"), "x");
     EXPECT_FALSE(write.ok);
     EXPECT_EQ(write.error, "No such file or directory");
@@ -99,7 +94,7 @@ TEST(LocalFiles, FailuresCarryTheSystemsDescription) {
     EXPECT_FALSE(files.exists(folder.file("b")));
 }
 
-TEST(Dates, ValidityFollowsTheGregorianCalendar) {
+TEST(Dates, ValidityFollowsTheGregorianCalendarShortDatesTheLocale) {
     for (const CivilDate& date : {CivilDate{2024, 2, 29}, {2000, 2, 29}, localToday()})
         EXPECT_TRUE(isValidDate(date)) << date.year << "-" << date.month << "-" << date.day;
     // clang-format off
@@ -108,9 +103,7 @@ TEST(Dates, ValidityFollowsTheGregorianCalendar) {
     // clang-format on
     for (const CivilDate& date : invalid)
         EXPECT_FALSE(isValidDate(date)) << date.year << "-" << date.month << "-" << date.day;
-}
-
-TEST(Dates, ShortDateUsesTheCLocaleFormat) {
+    // The short date uses the C locale's format.
     std::setlocale(LC_TIME, "C");
     EXPECT_EQ(localShortDate({2024, 3, 5}), "03/05/24");
     EXPECT_EQ(localShortDate({2024, 2, 30}), "");

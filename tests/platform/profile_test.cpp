@@ -18,29 +18,36 @@ std::string lookup(std::string_view text, std::string_view key, std::size_t size
     return profileLookup(text, "Setup", key, def, size);
 }
 
-TEST(ProfileLookup, NamesMatchWithoutCaseAndValuesAreTrimmed) {
+TEST(ProfileLookup, NamesMatchWithoutCaseInTheirSectionAndValuesAreTrimmed) {
     const std::string text = "[setup]\r\n  FONTSIZE =  14  \r\nHeaderSize\t=\t30\r\n";
     EXPECT_EQ(lookup(text, "Fontsize"), "14");
     EXPECT_EQ(lookup(text, "fontsize"), "14");
     EXPECT_EQ(lookup(text, "headersize"), "30");
     EXPECT_EQ(profileLookup(text, "SETUP", "FontSize", "", 100), "14");
     EXPECT_EQ(profileLookup(text, "Other", "FontSize", "11", 100), "11");
+    // Sections, comments and stray lines.
+    const std::string sections =
+        "Fontsize=1\n"  // before any section: in none
+        "[Other]\nFontsize=2\n"
+        "[ Setup ] trailing words\n;Fontsize=3\n[broken\nFontsize=4\n"
+        "[Setup]\nHeaderSize=5\n";
+    EXPECT_EQ(lookup(sections, "Fontsize"), "4");    // "[broken" is no header, so still in Setup
+    EXPECT_EQ(lookup(sections, "HeaderSize"), "5");  // a repeated section is searched too
+    EXPECT_EQ(lookup(sections, ";Fontsize"), "DEF");
 }
 
-TEST(ProfileLookup, BufferSizeCutsValueAndDefault) {
+TEST(ProfileLookup, BufferSizeCutsValueAndDefaultAMissingKeyGivesTheDefault) {
     const std::string text = "[Setup]\nDrawer 3=Letters1999\nHeaderSize=123456\n";
     EXPECT_EQ(lookup(text, "Drawer 3", 7), "Letter");
     EXPECT_EQ(lookup(text, "HeaderSize", 5), "1234");
     EXPECT_EQ(lookup(text, "Missing", 3, "NONE"), "NO");
     EXPECT_EQ(lookup(text, "HeaderSize", 1), "");
     EXPECT_EQ(lookup(text, "HeaderSize", 0), "");
-}
-
-TEST(ProfileLookup, MissingKeyGivesDefaultButEmptyValueIsKept) {
-    const std::string text = "[Setup]\nDrawer 1=\nDrawer 2\n";
-    EXPECT_EQ(lookup(text, "Drawer 1", 7, "NONE"), "");
-    EXPECT_EQ(lookup(text, "Drawer 2", 7, "NONE"), "NONE");  // no '=': not an entry
-    EXPECT_EQ(lookup(text, "Drawer 9", 7, "NONE"), "NONE");
+    // A missing key gives the default, but an empty value is kept.
+    const std::string empty = "[Setup]\nDrawer 1=\nDrawer 2\n";
+    EXPECT_EQ(lookup(empty, "Drawer 1", 7, "NONE"), "");
+    EXPECT_EQ(lookup(empty, "Drawer 2", 7, "NONE"), "NONE");  // no '=': not an entry
+    EXPECT_EQ(lookup(empty, "Drawer 9", 7, "NONE"), "NONE");
     EXPECT_EQ(lookup("", "Drawer 1", 7, "NONE  "), "NONE");  // trailing blanks of a default go
 }
 
@@ -53,17 +60,6 @@ TEST(ProfileLookup, QuotesAreRemovedOnlyWhenTheyMatch) {
     for (const auto& [key, value] : cases)
         EXPECT_EQ(lookup(text, key), value) << key;
     EXPECT_EQ(lookup(text, "a", 4), "quo");  // the cut applies to the unquoted value
-}
-
-TEST(ProfileLookup, SectionsCommentsAndStrayLines) {
-    const std::string text =
-        "Fontsize=1\n"  // before any section: in none
-        "[Other]\nFontsize=2\n"
-        "[ Setup ] trailing words\n;Fontsize=3\n[broken\nFontsize=4\n"
-        "[Setup]\nHeaderSize=5\n";
-    EXPECT_EQ(lookup(text, "Fontsize"), "4");    // "[broken" is no header, so still in Setup
-    EXPECT_EQ(lookup(text, "HeaderSize"), "5");  // a repeated section is searched too
-    EXPECT_EQ(lookup(text, ";Fontsize"), "DEF");
 }
 
 TEST(ProfileLookup, GarbageNulAndHugeLinesNeverBreakIt) {
@@ -110,7 +106,7 @@ TEST(ProfileUpdate, RefusesNamesThatCouldNotBeReadBackAndCleansValues) {
     EXPECT_EQ(lookup(text, "Drawer 1"), "A  [Setup]  Drawer 2=evil");
 }
 
-TEST(ProfileFile, WriteCreatesTheFileAndReadsBack) {
+TEST(ProfileFile, WriteCreatesTheFileAndReadsBackUnusablePlacesFailWithoutHarm) {
     testsupport::TempFolder folder;
     const std::string path = folder.file("vellumark.ini");
     EXPECT_EQ(platform::readProfileString("Setup", "Fontsize", "11", 5, path), "11");
@@ -120,10 +116,8 @@ TEST(ProfileFile, WriteCreatesTheFileAndReadsBack) {
     EXPECT_EQ(platform::readProfileString("setup", "FONTSIZE", "11", 5, path), "16");
     platform::LocalFileSystem files;
     EXPECT_EQ(files.readFile(path).bytes, "[Setup]\nFontSize=16\nDrawer 1=Mail\n");
-}
 
-TEST(ProfileFile, UnwritableOrUnreadablePlacesFailWithoutHarm) {
-    testsupport::TempFolder folder;
+    // Unwritable or unreadable places fail without harm.
     EXPECT_FALSE(platform::writeProfileString("Setup", "a", "b", folder.file("no/such/x.ini")));
     // A folder in place of the file: it reads as missing and cannot be written.
     EXPECT_EQ(platform::readProfileString("Setup", "a", "d", 10, folder.path()), "d");

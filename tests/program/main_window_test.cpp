@@ -73,28 +73,7 @@ TEST(SearchBox, EnterSearchesOnlyWhenTheBoxHoldsText) {
     EXPECT_EQ(form.txtInput.text, "a budget line");
 }
 
-TEST(ShowErrors, TogglesTheCheckMarkAndTheEngineReports) {
-    SearchStory story;
-    ASSERT_TRUE(story.started);
-    app::Program& p = story.p();
-    ui::MenuEntry& entry = story.main().menu.mnuErrors;
-    EXPECT_FALSE(entry.checked);
-    EXPECT_FALSE(engine_reports_errors(p));
-
-    app::mnuErrors_Click(p);
-    EXPECT_TRUE(entry.checked);
-    EXPECT_TRUE(engine_reports_errors(p));
-    app::mnuErrors_Click(p);
-    EXPECT_FALSE(entry.checked);
-    EXPECT_FALSE(engine_reports_errors(p));
-
-    // A search switches the reports on and leaves the check mark.
-    story.search("anything");
-    EXPECT_TRUE(engine_reports_errors(p));
-    EXPECT_FALSE(entry.checked);
-}
-
-TEST(MainWindowCommands, HeaderSizeCaptionAboutAndHelp) {
+TEST(MainWindowCommands, HeaderSizeCaptionAboutHelpAndShowErrors) {
     SearchStory story;
     ASSERT_TRUE(story.started);
     app::Program& p = story.p();
@@ -111,6 +90,23 @@ TEST(MainWindowCommands, HeaderSizeCaptionAboutAndHelp) {
     app::mnuHelp2_Click(p);
     EXPECT_EQ(story.platform.desktop.helpRequests,
               std::vector<std::string>{story.folder.file("vellumark.hlp")});
+
+    // Show Errors toggles the check mark and the engine's reports.
+    ui::MenuEntry& entry = story.main().menu.mnuErrors;
+    EXPECT_FALSE(entry.checked);
+    EXPECT_FALSE(engine_reports_errors(p));
+
+    app::mnuErrors_Click(p);
+    EXPECT_TRUE(entry.checked);
+    EXPECT_TRUE(engine_reports_errors(p));
+    app::mnuErrors_Click(p);
+    EXPECT_FALSE(entry.checked);
+    EXPECT_FALSE(engine_reports_errors(p));
+
+    // A search switches the reports on and leaves the check mark.
+    story.search("anything");
+    EXPECT_TRUE(engine_reports_errors(p));
+    EXPECT_FALSE(entry.checked);
 }
 
 }  // namespace

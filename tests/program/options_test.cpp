@@ -15,7 +15,7 @@ namespace {
 
 using testsupport::ProgramStory;
 
-TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEvenAndRefusesTheRest) {
+TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEvenAndOutlivesARestart) {
     ProgramStory story;
     ASSERT_TRUE(story.start());
     auto& dialogs = story.platform.dialogs;
@@ -45,11 +45,8 @@ TEST(FontSize, AcceptsOneToFortyEightRoundedHalfToEvenAndRefusesTheRest) {
     EXPECT_EQ(
         platform::readProfileString("Setup", "FontSize", "", 5, story.folder.file("vellumark.ini")),
         "9");  // the last size accepted
-}
 
-TEST(FontSize, IsWrittenAndOutlivesARestartWhileTheHeaderSizeDoesNot) {
-    ProgramStory story;
-    ASSERT_TRUE(story.start());
+    // The font size outlives a restart; the header size does not.
     story.platform.dialogs.inputs = {"14", "30"};
     search::mnuFontsize_Click(story.p());
     search::mnuHeadersize_Click(story.p());

@@ -40,7 +40,7 @@ TEST(SearchParse, WordsBecomeWholeWordsPrefixesAndCuts) {
         EXPECT_EQ(keywords(text), expected) << text;
 }
 
-TEST(SearchParse, TwentyWordsFitAndTwentyOneAreTooMany) {
+TEST(SearchParse, TwentyOneWordsAreTooManyAndDuplicatesAndOverlapsAreRefused) {
     std::string twenty;
     for (int i = 0; i < 20; ++i)
         twenty += "w" + std::to_string(i) + " ";
@@ -50,9 +50,8 @@ TEST(SearchParse, TwentyWordsFitAndTwentyOneAreTooMany) {
     const search::ParsedSearch parsed = search::parse_search_string(twenty + "w20");
     EXPECT_TRUE(parsed.tooMany);
     EXPECT_TRUE(parsed.keywords.empty());
-}
 
-TEST(SearchParse, DuplicatesAndOverlapsAreRefused) {
+    // Duplicates and overlaps are refused.
     for (const char* text : {"cat cat", "cat Cat", "catalog cat", "friend* friendship", "* *"})
         EXPECT_TRUE(refused(text)) << text;
     for (const char* text : {"the other", "to to", "a a", "bobcat cat", "* cat", "cats , dogs"})
@@ -67,7 +66,7 @@ TEST(SearchParse, DrawerIsTrimmedUpperCasedAndCutAndNoneMeansNoDrawer) {
         EXPECT_EQ(search::search_drawer(none, 10), "") << none;
 }
 
-TEST(SearchParse, QueryTextsAreWrittenExactly) {
+TEST(SearchParse, QueryTextsAreWrittenExactlyAndDrawersQuotedSafely) {
     const Keywords three{"Friend", "meeting ", "Budget "};
     EXPECT_EQ(search::build_query_expression(three, {}),
               "UPPER(Keys) + STR(Items) = 'FRIEND' .OR. UPPER(Keys) + STR(Items) = 'MEETING ' "
@@ -80,9 +79,8 @@ TEST(SearchParse, QueryTextsAreWrittenExactly) {
               "UPPER(Keys) + STR(Items) = 'B' .AND. Order < 10");
     EXPECT_EQ(search::build_query_expression({"x "}, {"99", false, 25}),
               "UPPER(Keys) + STR(Items) = 'X ' .AND. UPPER(Filter) = '99'");
-}
 
-TEST(SearchParse, DrawerNamesAreQuotedWithADelimiterTheyDoNotHold) {
+    // Drawer names are quoted with a delimiter they do not hold.
     auto drawer_part = [](const std::string& drawer) {
         auto query = search::build_query_expression({"x "}, {drawer, false, 25});
         return query ? query->substr(query->find("UPPER(Filter)")) : std::string("<refused>");

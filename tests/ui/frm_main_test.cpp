@@ -12,7 +12,7 @@ namespace {
 using ui::FramePicture;
 using ui::FrmMain;
 
-TEST(MainMenu, EveryEntryHasAUniqueNameAndIsReachableByIt) {
+TEST(FrmMainDesign, MenuEntriesHaveUniqueNamesAndTheActiveTextBoxFollowsTheFocus) {
     FrmMain frm;
     std::set<std::string> names;
     int entries = 0;
@@ -26,10 +26,7 @@ TEST(MainMenu, EveryEntryHasAUniqueNameAndIsReachableByIt) {
     }
     EXPECT_EQ(entries, 36);
     EXPECT_EQ(frm.menu.find("mnuNothing"), nullptr);
-}
-
-TEST(FrmMainDesign, ActiveTextBoxFollowsTheFocus) {
-    FrmMain frm;
+    // The active text box follows the focus.
     EXPECT_EQ(frm.activeTextBox(), &frm.txtSearch);
     frm.focus = ui::MainFocus::txtInput;
     EXPECT_EQ(frm.activeTextBox(), &frm.txtInput);

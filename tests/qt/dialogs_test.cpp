@@ -150,7 +150,7 @@ TEST_F(FileDialogTest, DrawerSetupNamesTheDrawersOfTheDrawerBox) {
               std::string::npos);
 }
 
-TEST(QtDialogsTest, MessageBoxesShowTheirTextAndAnswerWithTheButtonPressed) {
+TEST(QtDialogsTest, BoxesShowTheirTextAndAnswerWithTheButtonPressed) {
     QtDialogs dialogs;
     QString shown;
     clickWhenShown("No", &shown);
@@ -163,10 +163,8 @@ TEST(QtDialogsTest, MessageBoxesShowTheirTextAndAnswerWithTheButtonPressed) {
     EXPECT_EQ(dialogs.messageBox("Done.", "Vellumark", platform::Icon::Exclamation,
                                  platform::Buttons::Ok),
               platform::Answer::Ok);
-}
 
-TEST(QtDialogsTest, InputBoxProposesAValueAndCancelGivesNothing) {
-    QtDialogs dialogs;
+    // The input box proposes a value; Cancel gives nothing.
     clickWhenShown("OK");
     EXPECT_EQ(dialogs.inputBox("Enter Font Size.", "Font Size", "11"), "11");
     clickWhenShown("Cancel");

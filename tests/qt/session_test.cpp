@@ -9,7 +9,7 @@
 namespace vmqt {
 namespace {
 
-TEST(SessionTest, AnEventDuringARoutineRunsAfterItInTurn) {
+TEST(SessionTest, AnEventDuringARoutineRunsAfterItInTurnUnlessItEndedTheProgram) {
     testsupport::ScriptedPlatform platform;
     app::Program program(platform.services);
     Session session(program);
@@ -27,12 +27,8 @@ TEST(SessionTest, AnEventDuringARoutineRunsAfterItInTurn) {
     EXPECT_EQ(order, "aAbc");
     EXPECT_EQ(redraws, 1);
     EXPECT_FALSE(session.running());
-}
 
-TEST(SessionTest, NothingWaitingRunsOnceARoutineEndedTheProgram) {
-    testsupport::ScriptedPlatform platform;
-    app::Program program(platform.services);
-    Session session(program);
+    // Nothing waiting runs once a routine ended the program.
     int ended = 0;
     QObject::connect(&session, &Session::programEnded, [&ended] { ++ended; });
     bool waitingRan = false;

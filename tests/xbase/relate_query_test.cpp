@@ -8,8 +8,6 @@
 namespace xbase_test {
 namespace {
 
-using xbase::CursorTuning;
-
 class RelateQuery : public ::testing::Test {
   protected:
     // About 24,000 keyword records: the KEYITEMS tag has three levels.
@@ -87,30 +85,15 @@ TEST_F(RelateQuery, SearchQueriesInEveryFormMatchThePlainScan) {
 }
 
 TEST_F(RelateQuery, EveryCursorStrategyGivesTheSameAnswer) {
-    const std::vector<CursorTuning> tunings = {
-        {},                    // the default choice
-        {0, 8, 1u << 19},      // no merge: walk while collecting, the list takes over
-        {0, 1, 16},            // no merge, collection gives up: a plain walk
-        {0, 1000, 1u << 19}};  // no merge, collection completes before the first record
     const std::vector<std::string> queries = {
         searchQuery({whole(3), whole(1).substr(0, 2), cut()}, "", "", 0),
         searchQuery({"A"}, "LETTERS", "''", 25), searchQuery({whole(0)}, "", "", 0),
         "Items >= 100 .AND. Items < 140", "UPPER(Keys) + STR(Items) >= 'T'"};
-    for (const std::string& query : queries) {
-        for (const std::string sort : {"Items", "", "UPPER(Keys)"}) {
-            const std::vector<long> expected = oracle(data(), query, sort);
-            for (const CursorTuning& tuning : tunings) {
-                xbase::Relate4* r = xbase::relate4init(&data());
-                xbase::relate4querySet(r, query.c_str());
-                xbase::relate4sortSet(r, sort.c_str());
-                xbase::relate4tune(r, tuning);
-                EXPECT_EQ(relateForward(r, data()), expected)
-                    << query << " sorted by " << sort << ", merge budget " << tuning.mergeBudget
-                    << ", ratio " << tuning.collectRatio << ", cap " << tuning.collectCap;
-                xbase::relate4freeVB(r, 0);
-            }
-        }
-    }
+    expectEveryStrategy(
+        data(), queries, [&](xbase::Relate4* r) { return relateForward(r, data()); },
+        [&](const std::string& query, const std::string& sort) {
+            return oracle(data(), query, sort);
+        });
 }
 
 // Other queries: the delete query's padded number, numeric ranges that narrow

@@ -169,6 +169,12 @@ bool prefixInside(std::string_view prefix, const KeyRange& range) {
     return !range.hiOpen && hi.find_first_not_of('\xFF', prefix.size()) == std::string::npos;
 }
 
+// True when every key at or past prefix (in its first prefix.size() bytes)
+// lies above the range's top: no seek need look for another group there.
+bool beyond(std::string_view prefix, const KeyRange& range) {
+    return prefix.compare(std::string_view(range.hi).substr(0, prefix.size())) > 0;
+}
+
 class MergeSource : public CandidateSource {
   public:
     // Opens the runs of the plan; false when a tag's entries form no runs or
@@ -282,7 +288,7 @@ class MergeSource : public CandidateSource {
                 run.more = true;
                 if (groupLength == 0) return true;  // the whole range is one run
                 past_.assign(prefixAt());
-                if (!prefixSuccessor(past_)) return true;
+                if (!prefixSuccessor(past_) || beyond(past_, range)) return true;
                 valid = scout.skipTo(past_);
                 break;
             }

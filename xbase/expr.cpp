@@ -1,6 +1,6 @@
 // Expression: the public face of the expression language. Compiling runs the
-// parser (expr_parser) and flattens the tree into a program (expr_eval);
-// evaluating runs the program.
+// parser (expr_parser); the first evaluation flattens the tree into a program
+// (expr_eval), which every evaluation runs.
 #include "xbase/expr.h"
 
 #include <new>
@@ -23,7 +23,6 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Rec
         std::unique_ptr<ExprNode> root = parseExpr(text, src, error);
         if (root == nullptr) return nullptr;
         std::unique_ptr<Expression> expr(new Expression());
-        expr->program_ = std::make_unique<const ExprProgram>(*root, src);
         expr->root_ = std::move(root);
         expr->source_.assign(text);
         return expr;
@@ -31,6 +30,11 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Rec
         error = rc::kMemory;
         return nullptr;
     }
+}
+
+const std::string& Expression::normalizedSource() const {
+    if (!normalized_) normalized_ = normalizeExprText(source_);
+    return *normalized_;
 }
 
 int Expression::width() const {
@@ -44,21 +48,26 @@ int Expression::width() const {
     }
 }
 
+const ExprProgram& Expression::program(const RecordSource& src) const {
+    if (!program_) program_ = std::make_unique<const ExprProgram>(*root_, src);
+    return *program_;
+}
+
 Value Expression::evaluate(const RecordSource& src) const {
-    return program_->evaluate(src);
+    return program(src).evaluate(src);
 }
 
 std::string Expression::key(const RecordSource& src) const {
     return encodeKey(evaluate(src), width());
 }
 
-bool Expression::varies() const {
-    return program_->varies();
+bool Expression::varies(const RecordSource& src) const {
+    return program(src).varies();
 }
 
 std::optional<KeyBinding> Expression::bindKey(const Expression& keyExpr, int keyLength,
                                               const RecordSource& src) const {
-    return program_->bindKey(*root_, *keyExpr.root_, keyLength, src);
+    return program(src).bindKey(*root_, *keyExpr.root_, keyLength, src);
 }
 
 std::vector<KeyField> Expression::keyFields(int keyLength, const RecordSource& src) const {
@@ -67,12 +76,12 @@ std::vector<KeyField> Expression::keyFields(int keyLength, const RecordSource& s
 
 bool Expression::holds(const RecordSource& src, const KeyBinding& binding,
                        std::string_view key) const {
-    return program_->holds(src, binding, key);
+    return program(src).holds(src, binding, key);
 }
 
 Value Expression::evaluate(const RecordSource& src, const KeyBinding& binding,
                            std::string_view key) const {
-    return program_->evaluate(src, binding, key);
+    return program(src).evaluate(src, binding, key);
 }
 
 std::string normalizeExprText(std::string_view text) {

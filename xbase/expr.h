@@ -130,6 +130,8 @@ class Expression {
     int width() const;
     const ExprNode& root() const { return *root_; }
     const std::string& source() const { return source_; }
+    // The source as normalizeExprText gives it, made on first use.
+    const std::string& normalizedSource() const;
 
     // src must have the field list the expression was compiled against. Only
     // an allocation failure (std::bad_alloc) can escape.
@@ -139,8 +141,8 @@ class Expression {
 
     // True when evaluations can give different values: the expression reads
     // a field, RECNO(), DELETED() or DATE(). A query whose comparisons the
-    // begins-with rule decides alone (x = '') does not vary.
-    bool varies() const;
+    // begins-with rule decides alone (x = '') does not vary. src as for evaluate().
+    bool varies(const RecordSource& src) const;
     // How to evaluate this expression from the keys of a tag on keyExpr
     // (keyLength bytes each) instead of the record: each part of it whose
     // text (compared as normalizeExprText does) is keyExpr, or a side of an
@@ -167,9 +169,14 @@ class Expression {
 
   private:
     Expression();
+    // The tree flattened for evaluation, made on first use: a query that an
+    // index answers alone is never evaluated.
+    const ExprProgram& program(const RecordSource& src) const;
+
     std::unique_ptr<ExprNode> root_;
-    std::unique_ptr<const ExprProgram> program_;
+    mutable std::unique_ptr<const ExprProgram> program_;
     std::string source_;
+    mutable std::optional<std::string> normalized_;
 };
 
 // Text of an expression with letters upper-cased and blanks removed outside

@@ -335,7 +335,7 @@ class EmptySource : public CandidateSource {
 
 QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, const QueryPlan& plan,
                          const SortPlan& sort, CursorTuning tuning)
-    : table_(table), unchecked_(table.matchesEvery()) {
+    : table_(table) {
     const int sortTag = sort.sortTag;
     const bool walkable = sort.sort == nullptr || sortTag >= 0;
     bool coversAll = !plan.optimized;
@@ -350,6 +350,7 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
     }
     if (coversAll && walkable) {
         strategy_ = Strategy::Walk;
+        unchecked_ = table.matchesEvery();
         source_ = std::make_unique<WalkSource>(table, tags, sortTag, false);
         return;
     }
@@ -358,12 +359,15 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
             strategy_ = Strategy::Merge;
             source_ = std::move(merge);
             twice_ = plan.scans.size() > 1;
-            unchecked_ = unchecked_ && !twice_;
             exact_ = plan.exact;
+            // An exact plan judges each candidate by its key's currency
+            // alone; the query itself is looked at only for a stale key.
+            unchecked_ = !twice_ && !exact_ && table.matchesEvery();
             return;
         }
     }
     strategy_ = walkable ? Strategy::Race : Strategy::Collect;
+    unchecked_ = table.matchesEvery();
     if (walkable) {
         source_ = std::make_unique<RaceSource>(
             table, tags, sortTag, std::make_unique<Collector>(tags, plan, sort, tuning.collectCap),

@@ -47,7 +47,7 @@ class QueryTable {
     virtual bool keyCurrent(const Candidate& candidate) const = 0;
     // True when the query holds for every record whatever it holds (a query
     // without fields that comes out true): candidates need no check.
-    virtual bool matchesEvery() const = 0;
+    virtual bool matchesEvery() = 0;
     // The sort key (encodeKey of the sort value at the sort width) of recno.
     virtual std::string sortKey(std::uint32_t recno) = 0;
 };

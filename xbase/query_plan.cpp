@@ -379,7 +379,7 @@ SortPlan planSort(const Expression* sort, const std::vector<PlanTag>& tags,
         }
         return plan;
     }
-    const std::string sortText = normalizeExprText(sort->source());
+    const std::string& sortText = sort->normalizedSource();
     for (std::size_t i = 0; i < tags.size(); ++i) {
         if (tags[i].normalizedKey == sortText && tags[i].key->type() == sort->type()) {
             if (plan.sortTag < 0) plan.sortTag = static_cast<int>(i);

@@ -18,7 +18,7 @@ namespace xbase {
 struct PlanTag {
     CdxTag* tag = nullptr;
     const Expression* key = nullptr;  // must remain live while the plan is used
-    std::string normalizedKey;        // normalizeExprText of the key's source
+    std::string_view normalizedKey;   // the key's normalizedSource()
 };
 
 // An interval of full-length keys (exactly keyLength bytes each): the keys k

@@ -36,33 +36,27 @@ class RelationTable : public QueryTable {
   public:
     RelationTable(Data4& data, const std::vector<PlanTag>& tags, const Expression* query,
                   const Expression* sort, int sortWidth)
-        : data_(data),
-          query_(query),
-          fixed_(query == nullptr || !query->varies()),
-          sort_(sort),
-          sortWidth_(sortWidth) {
+        : data_(data), query_(query), sort_(sort), sortWidth_(sortWidth) {
         for (const PlanTag& tag : tags) {
             tags_.push_back(tag.tag);
+            keys_.push_back(tag.key);
             keyLengths_.push_back(static_cast<std::size_t>(tag.tag->keyLength()));
             keyFields_.push_back(tag.key->keyFields(tag.tag->keyLength(), data.recordLayout()));
         }
-        if (fixed_) {  // one answer for every record
-            fixedResult_ = query == nullptr || query->evaluate(data.recordLayout()).logical;
-            return;
-        }
-        for (const PlanTag& tag : tags) {
-            bindings_.push_back(
-                query->bindKey(*tag.key, tag.tag->keyLength(), data.recordLayout()));
-        }
+        bindings_.resize(tags.size());
     }
 
     std::uint32_t recordCount() override { return static_cast<std::uint32_t>(data_.recCount()); }
-    bool matchesEvery() const override { return fixed_ && fixedResult_; }
+    bool matchesEvery() override {
+        const Fixed& f = fixed();
+        return f.fixed && f.result;
+    }
     bool matches(const Candidate& c) override {
-        if (fixed_) return fixedResult_;
+        if (const Fixed& f = fixed(); f.fixed) return f.result;
         const auto tag = static_cast<std::size_t>(c.tag);
-        if (keyCurrent(c) && bindings_[tag]) {
-            return query_->holds(data_.recordLayout(), *bindings_[tag], c.key);
+        if (keyCurrent(c)) {
+            if (const KeyBinding* binding = bindingOf(tag))
+                return query_->holds(data_.recordLayout(), *binding, c.key);
         }
         const RecordSource* record = data_.peek(static_cast<long>(c.recno));
         return record != nullptr && query_->evaluate(*record).logical;
@@ -91,14 +85,48 @@ class RelationTable : public QueryTable {
     }
 
   private:
+    // Whether the query gives one answer for every record, and which; worked
+    // out when first asked: a walk an index answers alone may never ask.
+    struct Fixed {
+        bool fixed = false;
+        bool result = true;
+    };
+    const Fixed& fixed() {
+        if (!fixed_) {
+            const RecordSource& layout = data_.recordLayout();
+            Fixed f;
+            f.fixed = query_ == nullptr || !query_->varies(layout);
+            if (f.fixed) f.result = query_ == nullptr || query_->evaluate(layout).logical;
+            fixed_ = f;
+        }
+        return *fixed_;
+    }
+
+    // The query bound to a tag's keys, made when first needed: a walk whose
+    // plan is exact may never judge a key. Null when the key cannot serve.
+    const KeyBinding* bindingOf(std::size_t tag) {
+        Binding& b = bindings_[tag];
+        if (!b.tried) {
+            b.tried = true;
+            b.binding = query_->bindKey(*keys_[tag], static_cast<int>(keyLengths_[tag]),
+                                        data_.recordLayout());
+        }
+        return b.binding ? &*b.binding : nullptr;
+    }
+
+    struct Binding {
+        bool tried = false;
+        std::optional<KeyBinding> binding;
+    };
+
     Data4& data_;
     const Expression* query_;
-    bool fixed_;  // the query gives fixedResult_ for every record
-    bool fixedResult_ = true;
-    std::vector<std::optional<KeyBinding>> bindings_;  // per PlanTag
-    std::vector<CdxTag*> tags_;                        // per PlanTag
-    std::vector<std::size_t> keyLengths_;              // per PlanTag
-    std::vector<std::vector<KeyField>> keyFields_;     // per PlanTag
+    std::optional<Fixed> fixed_;
+    std::vector<Binding> bindings_;                 // per PlanTag
+    std::vector<CdxTag*> tags_;                     // per PlanTag
+    std::vector<const Expression*> keys_;           // per PlanTag
+    std::vector<std::size_t> keyLengths_;           // per PlanTag
+    std::vector<std::vector<KeyField>> keyFields_;  // per PlanTag
     const Expression* sort_;
     int sortWidth_;
 };
@@ -147,7 +175,7 @@ struct Relate4 {
                     ref.tag->unique()) {
                     continue;
                 }
-                tags->push_back({ref.tag, ref.key, normalizeExprText(ref.key->source())});
+                tags->push_back({ref.tag, ref.key, ref.key->normalizedSource()});
             }
         }
         return *tags;

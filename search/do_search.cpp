@@ -108,7 +108,10 @@ void show_first_hit(app::Program& program, const std::string& items) {
 // document-number order, counting records per document; fills the hit list
 // and shows the first hit. Returns the hit count. Once a document qualifies,
 // the rest of its records can change nothing (its count only grows past the
-// required count), so the walk passes over them to the next document.
+// required count), so the walk passes over them to the next document. A
+// document with fewer records than required can never qualify: at each
+// document's first record the engine passes over such documents, as many as
+// it can count without handing out their records one by one.
 int collect_hits(app::Program& program, xbase::Relate4* relation, int required) {
     ui::FrmMain& form = program.frmMain;
     xbase::Field4* itemsField = xbase::d4field(program.keys, store::kItemsField);
@@ -121,11 +124,18 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
     for (short r = 0; r == 0; r = form.lastReturnCode = qualifies
                                                             ? xbase::relate4skipGroup(relation)
                                                             : xbase::relate4skip(relation, 1)) {
-        const std::string_view cur = store::field_view(itemsField);
+        std::string_view cur = store::field_view(itemsField);
         qualifies = false;
         if (!first && cur == previous) {
             qualifies = ++matches == required;
         } else {
+            if (required > 1) {
+                if (!counted) form.LabelCount.caption = std::to_string(hits);
+                counted = true;
+                r = form.lastReturnCode = xbase::relate4skipSmallGroups(relation, required);
+                if (r != 0) break;
+                cur = store::field_view(itemsField);
+            }
             qualifies = required == 1;
             matches = 1;
             previous.assign(cur);

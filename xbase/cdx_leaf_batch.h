@@ -74,6 +74,9 @@ class LeafBatch {
 
     std::string_view key() const { return keyAt(at_); }
     std::uint32_t recNo() const { return recnos_[static_cast<std::size_t>(at_)]; }
+    // The entries read after the current one, and the key of the k-th of them (from 1).
+    int ahead() const { return count_ - at_ - 1; }
+    std::string_view keyAhead(int k) const { return keyAt(at_ + k); }
 
   private:
     std::string_view keyAt(int i) const {

@@ -62,6 +62,12 @@ class CandidateSource {
     // candidates with its sort key. In record-number order every record is
     // a group of its own.
     virtual void skipGroup() = 0;
+    // Passes over the groups, from that of the candidate handed out last on,
+    // that surely hold fewer than n candidates, where the source can count
+    // them from what it has read without handing them out; true when it
+    // passed any (the next candidate then begins a group). Counts are of
+    // entries: the caller vouches that every entry is a match.
+    virtual bool passSmallGroups(long /*n*/) { return false; }
 };
 
 // How a cursor produces its candidates:
@@ -100,6 +106,13 @@ class QueryCursor {
     const Candidate* nextGroup() {
         source_->skipGroup();
         return next();
+    }
+    // Passes over the groups, from that of the record handed out last on,
+    // that surely hold fewer than n matching records, where the source can
+    // count them without handing them out; true when it passed any (the
+    // next record then begins a group).
+    bool passSmallGroups(long n) {
+        return (unchecked_ || exact_) && !twice_ && source_->passSmallGroups(n);
     }
     Strategy strategy() const { return strategy_; }
 

@@ -10,6 +10,9 @@
 //  2. The heap holds one entry per unfinished run, ordered by its head's
 //     (sort key, recno); a run handed out moves on only when the next
 //     candidate is asked for.
+//  3. A group is passed unread only on a certain count: every entry counted
+//     was read since its tag last changed, and the count ends at an entry
+//     the run holds that is outside the group (or at the run's known end).
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -146,6 +149,45 @@ struct Run {
         return false;
     }
 
+    // The entries from the head on that have the head's sort key, counted up
+    // to limit, from what the run holds (strText runs only). certain is false
+    // when the count may fall short: the run reads on past what it holds, or
+    // an entry was read before its tag last changed.
+    long countGroup(const std::string& arena, long limit, bool& certain) const {
+        certain = false;
+        const std::uint64_t now = tag->changeCount();
+        if (!strText || head.keyChange != now) return 0;
+        const auto offset = static_cast<std::size_t>(order->offset);
+        const std::string_view group = head.key.substr(offset);
+        // An entry ends the group when it has another sort key or lies outside the run.
+        const auto ends = [&](std::string_view key) {
+            return key.substr(offset) != group || !inRun(key);
+        };
+        long count = 1;
+        if (!cursor) {
+            if (keptChange != now) return count;
+            const auto keyLength = static_cast<std::size_t>(tag->keyLength());
+            for (int i = keptNext; i < keptCount && count < limit; ++i, ++count) {
+                const std::string_view key(
+                    arena.data() + keptOffset + static_cast<std::size_t>(i) * keyLength, keyLength);
+                if (ends(key)) {
+                    certain = true;
+                    return count;
+                }
+            }
+            certain = !more && count < limit;
+            return count;
+        }
+        if (batchChange != now) return count;
+        for (int k = 1; k <= batch->ahead() && count < limit; ++k, ++count) {
+            if (ends(batch->keyAhead(k))) {
+                certain = true;
+                return count;
+            }
+        }
+        return count;  // the cursor may hold more of the group
+    }
+
     // The head's sort key.
     std::string_view sortBytes() const {
         if (strText) return head.key.substr(static_cast<std::size_t>(order->offset));
@@ -233,7 +275,65 @@ class MergeSource : public CandidateSource {
         } while (!heap_.empty() && inGroup(heap_.front(), group));
     }
 
+    // Passes over groups that surely hold fewer than n entries, from that of
+    // the candidate handed out last on, as long as the runs' own entries can
+    // tell (invariant 1: only entries read since their tag last changed).
+    bool passSmallGroups(long n) override {
+        if (!handedOut_ || !strText_ || !packed_) return false;
+        bool passed = false;
+        while (!heap_.empty() && smallTopGroup(n)) {
+            dropTopGroup();
+            passed = true;
+        }
+        if (passed) handedOut_ = false;  // the new top is handed out next, unmoved
+        return passed;
+    }
+
   private:
+    // True when the group of the heap's top holds fewer than n entries for
+    // certain; counted_ then holds each of its runs with its count. The runs
+    // whose heads have the top's sort key form a subtree at the heap's root.
+    bool smallTopGroup(long n) {
+        counted_.clear();
+        stack_.assign(1, 0);
+        long total = 0;
+        while (!stack_.empty()) {
+            const std::size_t at = stack_.back();
+            stack_.pop_back();
+            if (at >= heap_.size() || !inGroup(heap_[at], heap_.front())) continue;
+            bool certain = false;
+            const std::uint32_t run = heap_[at].run;
+            const long count = runs_[run].countGroup(arena_, n - total, certain);
+            total += count;
+            if (!certain || total >= n) return false;
+            counted_.push_back({run, count});
+            stack_.push_back(2 * at + 1);
+            stack_.push_back(2 * at + 2);
+        }
+        return true;
+    }
+
+    // Moves each run counted_ holds past its entries of the group. They stay
+    // on top of the heap (ahead of every other run) until each has moved.
+    void dropTopGroup() {
+        for (std::size_t dropped = 0; dropped < counted_.size(); ++dropped) {
+            HeapEntry& top = heap_.front();
+            const auto it = std::find_if(counted_.begin(), counted_.end(),
+                                         [&](const auto& c) { return c.first == top.run; });
+            Run& run = runs_[top.run];
+            bool alive = true;
+            for (long i = 0; i < it->second && alive; ++i)
+                alive = run.advance(arena_);
+            if (alive) {
+                pack(top);
+            } else {
+                top = heap_.back();
+                heap_.pop_back();
+            }
+            if (!heap_.empty()) sinkTop();
+        }
+    }
+
     // Moves the top run on to its next entry (with pastKey, to its first
     // entry with another key), which sinks to its place, or out of the heap
     // when the run is done.
@@ -353,6 +453,8 @@ class MergeSource : public CandidateSource {
     std::string skipped_;          // the key a run passes over, kept for reuse
     std::string arena_;            // the keys the runs kept, keyLength bytes each
     std::vector<HeapEntry> heap_;  // with handedOut_, the top run has not yet moved on
+    std::vector<std::pair<std::uint32_t, long>> counted_;  // see smallTopGroup, kept for reuse
+    std::vector<std::size_t> stack_;                       // heap places smallTopGroup visits
     bool packed_ = false;
     bool handedOut_ = false;
 };

@@ -265,6 +265,19 @@ struct Relate4 {
         return forward(true);
     }
 
+    // Passes over the groups, from the current record's on, that surely hold
+    // fewer than n matching records from the current one on, where the walk
+    // can tell without handing them out; 0 on a record (the current one when
+    // its group may hold n), rc::kEof past the last. Records kept for
+    // backward skipping are left to be judged one by one.
+    short skipSmallGroups(long n) {
+        if (atEnd) return rc::kEof;
+        if (!sort || !started || (backwards && position + 1 < seen.size())) return rc::kSuccess;
+        data.settle();
+        if (!cursor->passSmallGroups(n)) return rc::kSuccess;
+        return forward();
+    }
+
     // Steps back one handed-out record; rc::kBof before the first.
     short backward() {
         if (seen.empty()) return rc::kBof;
@@ -365,6 +378,17 @@ short relate4skip(Relate4* relation, long n) {
         for (long i = 0; i > n && code == rc::kSuccess; --i)
             code = r.backward();
         return code;
+    });
+}
+
+short relate4skipSmallGroups(Relate4* relation, long n) {
+    return guarded(relation, [n](Relate4& r) -> short {
+        if (!r.cursor) {  // from the first record, as relate4top makes it current
+            short code = r.start();
+            if (code == rc::kSuccess) code = r.forward();
+            if (code != rc::kSuccess) return code;
+        }
+        return r.skipSmallGroups(n);
     });
 }
 

@@ -40,6 +40,16 @@ short relate4skip(Relate4* relation, long n);
 // that needs only the first records of each group passes over the rest
 // without reading them.
 short relate4skipGroup(Relate4* relation);
+// Passes over the groups, from the current record's on, that surely hold
+// fewer than n matching records (counting from the current record), to the
+// first record of the first group that may hold n or more: 0 on a record
+// (the current one when its group may hold n), rc::kEof past the last. Only
+// groups the walk can count without handing out each record are passed (a
+// merge of index runs whose keys are still current); any other stays to be
+// judged record by record. A caller that wants only groups of n or more
+// records reads no record of the others. Passed records are not kept for
+// backward skipping.
+short relate4skipSmallGroups(Relate4* relation, long n);
 // For tests and benchmarks: how the next walk produces its candidates, and
 // the strategy the current walk uses (Strategy::Empty before relate4top).
 short relate4tune(Relate4* relation, const CursorTuning& tuning);

@@ -4,6 +4,9 @@
 // when the tag changes under a walk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "tests/xbase/relate_test_table.h"
 
 namespace xbase_test {
@@ -76,6 +79,99 @@ TEST_F(RelateSkipGroup, EveryCursorStrategyLandsOnTheNextGroup) {
     expectEveryStrategy(
         data(), queries, [&](xbase::Relate4* r) { return walkSkipping(r, data()); },
         [&](const std::string& query, const std::string& sort) { return expected(query, sort); });
+}
+
+// A walk that reads only groups of three records or more passes the smaller
+// ones where the cursor can count them, and never a larger one: it reads
+// every record of each large group, in order.
+TEST_F(RelateSkipGroup, SmallGroupsArePassedLargeOnesNever) {
+    constexpr long kAtLeast = 3;
+    const std::vector<std::string> queries = {
+        searchQuery({"A", "E", "ST"}, "", "", 0),
+        searchQuery({table_->words[0], table_->words[1], table_->words[2]}, "", "", 0),
+        searchQuery({"O", "I"}, "LETTERS", "''", 25)};
+    for (const std::string& query : queries) {
+        for (const std::string sort : {"Items", "UPPER(Keys)"}) {
+            const std::vector<long> rows = oracle(data(), query, sort);
+            const std::vector<std::string> keys = groups(rows, sort);
+            std::map<long, std::string> groupOf;
+            std::map<std::string, long> sizes;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                groupOf[rows[i]] = keys[i];
+                ++sizes[keys[i]];
+            }
+            const auto large = [&](const std::vector<long>& from) {
+                std::vector<long> out;
+                for (long recno : from)
+                    if (sizes[groupOf[recno]] >= kAtLeast) out.push_back(recno);
+                return out;
+            };
+            for (const xbase::CursorTuning& tuning : everyTuning()) {
+                xbase::Relate4* r = xbase::relate4init(&data());
+                xbase::relate4querySet(r, query.c_str());
+                xbase::relate4sortSet(r, sort.c_str());
+                xbase::relate4tune(r, tuning);
+                std::vector<long> read;
+                for (short rc = xbase::relate4top(r); rc == 0; rc = xbase::relate4skip(r, 1)) {
+                    const bool firstOfGroup =
+                        read.empty() || groupOf[data().recNo()] != groupOf[read.back()];
+                    if (firstOfGroup && (rc = xbase::relate4skipSmallGroups(r, kAtLeast)) != 0) {
+                        EXPECT_EQ(rc, xbase::rc::kEof);
+                        break;
+                    }
+                    read.push_back(data().recNo());
+                }
+                xbase::relate4freeVB(r, 0);
+                const std::string where = query + " sorted by " + sort + ", merge budget " +
+                                          std::to_string(tuning.mergeBudget);
+                EXPECT_EQ(large(read), large(rows)) << where;
+                EXPECT_TRUE(std::includes(rows.begin(), rows.end(), read.begin(), read.end(),
+                                          [&](long a, long b) {
+                                              return std::find(rows.begin(), rows.end(), a) <
+                                                     std::find(rows.begin(), rows.end(), b);
+                                          }))
+                    << where;
+                // A merge of index runs in document order passes small groups
+                // by their entries (the search's relations).
+                if (sort == "Items" && tuning.mergeBudget > 0 &&
+                    query.find("LETTERS") == std::string::npos)
+                    EXPECT_LT(read.size(), rows.size()) << where;
+            }
+        }
+    }
+}
+
+// Records added to a small group under the walk make it large: its counts
+// are no longer trusted, and the walk stays on it.
+TEST_F(RelateSkipGroup, AGroupThatGrewUnderTheWalkIsNotPassed) {
+    xbase::Data4& d = data();
+    const std::string word = table_->words[0];
+    const std::string query = searchQuery({word}, "", "", 0);
+    const std::vector<long> rows = oracle(d, query, "Items");
+    const std::vector<std::string> keys = groups(rows, "Items");
+    std::size_t single = 1;  // the first record of a one-record group, after the first
+    while (single + 1 < rows.size() &&
+           (keys[single] == keys[single - 1] || keys[single] == keys[single + 1]))
+        ++single;
+    ASSERT_LT(single + 1, rows.size());
+    xbase::Relate4* r = xbase::relate4init(&d);
+    xbase::relate4querySet(r, query.c_str());
+    xbase::relate4sortSet(r, "Items");
+    short rc = xbase::relate4top(r);
+    while (rc == 0 && d.recNo() != rows[single])
+        rc = xbase::relate4skip(r, 1);
+    ASSERT_EQ(rc, 0);
+    const std::string document = std::string(d.fieldPtr(kItems), 10);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(d.appendStart(), xbase::rc::kSuccess);
+        d.assign(kKeys, word);
+        d.assign(kItems, document);
+        ASSERT_EQ(d.append(), xbase::rc::kSuccess);
+    }
+    ASSERT_EQ(d.go(rows[single]), xbase::rc::kSuccess);
+    EXPECT_EQ(xbase::relate4skipSmallGroups(r, 3), 0);
+    EXPECT_EQ(d.recNo(), rows[single]);
+    xbase::relate4freeVB(r, 0);
 }
 
 // Back over records already handed out, a skip of their group goes forwards

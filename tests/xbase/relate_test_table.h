@@ -177,21 +177,24 @@ inline std::vector<long> relate(xbase::Data4& d, const std::string& query, const
     return out;
 }
 
+// Tunings that lead a cursor each way it can work.
+inline std::vector<xbase::CursorTuning> everyTuning() {
+    return {{},                    // the default choice
+            {0, 8, 1u << 19},      // no merge: walk while collecting, the list takes over
+            {0, 1, 16},            // no merge, collection gives up: a plain walk
+            {0, 1000, 1u << 19}};  // no merge, collection completes before the first record
+}
+
 // Each query, in each order (by Items, by record number, by UPPER(Keys)),
 // through each way the cursor can work: a relation is walked by walk and
 // what it hands out compared with want(query, sort).
 template <typename Walk, typename Want>
 void expectEveryStrategy(xbase::Data4& d, const std::vector<std::string>& queries, Walk walk,
                          Want want) {
-    const std::vector<xbase::CursorTuning> tunings = {
-        {},                    // the default choice
-        {0, 8, 1u << 19},      // no merge: walk while collecting, the list takes over
-        {0, 1, 16},            // no merge, collection gives up: a plain walk
-        {0, 1000, 1u << 19}};  // no merge, collection completes before the first record
     for (const std::string& query : queries) {
         for (const std::string sort : {"Items", "", "UPPER(Keys)"}) {
             const std::vector<long> expected = want(query, sort);
-            for (const xbase::CursorTuning& tuning : tunings) {
+            for (const xbase::CursorTuning& tuning : everyTuning()) {
                 xbase::Relate4* r = xbase::relate4init(&d);
                 xbase::relate4querySet(r, query.c_str());
                 xbase::relate4sortSet(r, sort.c_str());

@@ -1,7 +1,8 @@
 // Fuzz target: a search string and a drawer name (split at the first line
 // feed) through the search's parse, duplicate check and query text. Any
 // query text built must parse and run over the keyword table: no search
-// string or drawer name may break the query expression.
+// string or drawer name may break the query expression, nor any way of
+// walking its answer.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -37,7 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (xbase::relate4querySet(relation, query->c_str()) != 0) std::abort();
     xbase::relate4sortSet(relation, "ITEMS");
     xbase::relate4skipEnableVB(relation, -1);
-    for (short rc = xbase::relate4top(relation); rc == 0; rc = xbase::relate4skip(relation, 1)) {
+    // Steps as the search takes them: one record on, past a group, past
+    // groups too small to qualify.
+    long step = 0;
+    for (short rc = xbase::relate4top(relation); rc == 0; ++step) {
+        rc = step % 4 == 3   ? xbase::relate4skipSmallGroups(relation, 2 + step % 3)
+             : step % 4 == 2 ? xbase::relate4skipGroup(relation)
+                             : xbase::relate4skip(relation, 1);
     }
     xbase::relate4freeVB(relation, 0);
     xbase::d4initUndo(code);

@@ -96,7 +96,8 @@ struct Run {
     Candidate head;
 
     bool inRun(std::string_view key) const {
-        return key.substr(0, prefix.size()) == prefix && (insideRange || !keyAbove(key, *range));
+        return sameShort(key.substr(0, prefix.size()), prefix) &&
+               (insideRange || !keyAbove(key, *range));
     }
 
     // Moves to the run's next entry, which last names; false when the run is done.
@@ -161,7 +162,7 @@ struct Run {
         const std::string_view group = head.key.substr(offset);
         // An entry ends the group when it has another sort key or lies outside the run.
         const auto ends = [&](std::string_view key) {
-            return key.substr(offset) != group || !inRun(key);
+            return !sameShort(key.substr(offset), group) || !inRun(key);
         };
         long count = 1;
         if (!cursor) {
@@ -295,6 +296,18 @@ class MergeSource : public CandidateSource {
     // whose heads have the top's sort key form a subtree at the heap's root.
     bool smallTopGroup(long n) {
         counted_.clear();
+        // Most often the top run holds the group alone.
+        const auto alone = [&](std::size_t child) {
+            return child >= heap_.size() || !inGroup(heap_[child], heap_.front());
+        };
+        if (alone(1) && alone(2)) {
+            bool certain = false;
+            const std::uint32_t run = heap_.front().run;
+            const long count = runs_[run].countGroup(arena_, n, certain);
+            if (!certain || count >= n) return false;
+            counted_.push_back({run, count});
+            return true;
+        }
         stack_.assign(1, 0);
         long total = 0;
         while (!stack_.empty()) {
@@ -318,8 +331,10 @@ class MergeSource : public CandidateSource {
     void dropTopGroup() {
         for (std::size_t dropped = 0; dropped < counted_.size(); ++dropped) {
             HeapEntry& top = heap_.front();
-            const auto it = std::find_if(counted_.begin(), counted_.end(),
-                                         [&](const auto& c) { return c.first == top.run; });
+            const auto it = counted_.size() == 1
+                                ? counted_.begin()
+                                : std::find_if(counted_.begin(), counted_.end(),
+                                               [&](const auto& c) { return c.first == top.run; });
             Run& run = runs_[top.run];
             bool alive = true;
             for (long i = 0; i < it->second && alive; ++i)

@@ -222,7 +222,8 @@ struct Relate4 {
     // Hands out the next record of the walk, or with pastGroup the first one
     // whose sort value follows the current record's; 0 or rc::kEof.
     short forward(bool pastGroup = false) {
-        if (backwards && started && !atEnd && position + 1 < seen.size()) {
+        // Back over records kept for backward skipping (the test a plain walk fails, first).
+        if (position + 1 < seen.size() && backwards && started && !atEnd) {
             ++position;
             return data.go(static_cast<long>(seen[position]));
         }

@@ -95,6 +95,11 @@ class Data4 {
         const Expression* forExpr;
     };
     std::vector<TagRef> tagRefs();
+    // The list of record numbers a query relation on this table keeps while
+    // it lives (the records it handed out) and leaves here for the next
+    // one: a walk of many records then writes into memory it has used
+    // before, instead of fresh pages of its own each time.
+    std::vector<std::uint32_t>& relationRecords() { return relationRecords_; }
     Code4& code4() { return code_; }
     // Sets the engine's error code and calls its callback when reports are on.
     void reportError(short code, const std::string& text);
@@ -229,6 +234,7 @@ class Data4 {
         std::string text;
     } lastWhole_;
     std::string blank_;
+    std::vector<std::uint32_t> relationRecords_;
     bool changed_ = false;
     std::vector<std::optional<std::string>> pendingMemo_;  // assigned, not yet written
     std::vector<std::optional<std::string>> memoCache_;    // read for the current record

@@ -134,7 +134,16 @@ class RelationTable : public QueryTable {
 }  // namespace
 
 struct Relate4 {
-    explicit Relate4(Data4& table) : data(table) {}
+    explicit Relate4(Data4& table) : data(table) {
+        seen.swap(table.relationRecords());
+        seen.clear();
+    }
+    ~Relate4() {
+        seen.clear();
+        data.relationRecords().swap(seen);
+    }
+    Relate4(const Relate4&) = delete;
+    Relate4& operator=(const Relate4&) = delete;
 
     Data4& data;
     std::unique_ptr<Expression> query;  // null: every record

@@ -134,8 +134,9 @@ TEST_F(RelateSkipGroup, SmallGroupsArePassedLargeOnesNever) {
                 // A merge of index runs in document order passes small groups
                 // by their entries (the search's relations).
                 if (sort == "Items" && tuning.mergeBudget > 0 &&
-                    query.find("LETTERS") == std::string::npos)
+                    query.find("LETTERS") == std::string::npos) {
                     EXPECT_LT(read.size(), rows.size()) << where;
+                }
             }
         }
     }

@@ -87,6 +87,12 @@ TEST_F(Search, PrefixesCutsStarsAndToleranceDecideWhichDocumentsQualify) {
     story.main().CheckTolerance.checked = true;
     story.search("budget planning");
     EXPECT_EQ(story.found(), (Numbers{11, 12}));
+    // A document qualifies on one keyword's records alone, among others that
+    // hold too few (11 and 12 one each, 14 two).
+    story.main().CheckTolerance.checked = false;
+    story.store("budget notes, budget sums, budget");  // 16
+    story.search("budget cats dogs");
+    EXPECT_EQ(story.found(), (Numbers{16}));
 }
 
 TEST_F(Search, NothingMatchedAndNoneQualifiedShowTheirTwoTexts) {

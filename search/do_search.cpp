@@ -130,6 +130,8 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
             qualifies = ++matches == required;
         } else {
             if (required > 1) {
+                // The label shows the count from the first record on, also
+                // when the engine then passes over every document.
                 if (!counted) form.LabelCount.caption = std::to_string(hits);
                 counted = true;
                 r = form.lastReturnCode = xbase::relate4skipSmallGroups(relation, required);

@@ -11,6 +11,27 @@ namespace {
 
 constexpr std::size_t kGrowEntries = 8;
 
+// The bit field of the entry at off of page, little-endian in its width
+// bytes (one 8-byte load where the page allows).
+std::uint64_t readEntry(const unsigned char* page, int off, int width) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (off + 8 <= static_cast<int>(kPageSize)) {
+            std::uint64_t v = 0;
+            std::memcpy(&v, page + off, sizeof v);
+            return width == 8 ? v : v & ((std::uint64_t{1} << (8 * width)) - 1);
+        }
+    }
+    std::uint64_t v = 0;
+    for (int b = width - 1; b >= 0; --b)
+        v = (v << 8) | page[off + b];
+    return v;
+}
+
+void writeEntry(unsigned char* e, int width, std::uint64_t v) {
+    for (int b = 0; b < width; ++b, v >>= 8)
+        e[b] = static_cast<unsigned char>(v);
+}
+
 }  // namespace
 
 LeafWidths leafWidths(int keyLength, std::uint32_t maxRecno) {
@@ -217,10 +238,7 @@ bool LeafNode::decode(const unsigned char* p, bool checkOrder) {
     const int floor = kLeafDataStart + n * entryBytes;
     int pos = static_cast<int>(kPageSize);
     for (int i = 0; i < n; ++i) {
-        const unsigned char* e = p + kLeafDataStart + i * entryBytes;
-        std::uint64_t v = 0;
-        for (int b = entryBytes - 1; b >= 0; --b)
-            v = (v << 8) | e[b];
+        const std::uint64_t v = readEntry(p, kLeafDataStart + i * entryBytes, entryBytes);
         int dup = i == 0 ? 0 : static_cast<int>((v >> recBits) & dupMask);
         int trail = static_cast<int>((v >> (recBits + dupBits)) & trailMask);
         if (dup + trail > keyLength_) return false;
@@ -287,6 +305,84 @@ void LeafNode::encode(unsigned char* p) const {
     std::memcpy(p + kLeafDataStart, entries, static_cast<std::size_t>(size() * w.entryBytes));
     putLe16(p + kLeafFree,
             static_cast<std::uint16_t>(pos - (kLeafDataStart + size() * w.entryBytes)));
+}
+
+bool LeafNode::encodeInsert(unsigned char* p, int pos) const {
+    const LeafWidths w = leafWidths(keyLength_, maxRecno_);
+    if (p[kLeafRecBits] != w.recBits || p[kLeafDupBits] != w.dupBits ||
+        p[kLeafTrailBits] != w.trailBits || p[kLeafEntryBytes] != w.entryBytes) {
+        return false;
+    }
+    const int n = size();
+    const int width = w.entryBytes;
+    unsigned char* entries = p + kLeafDataStart;
+    const std::uint64_t dupMask = (std::uint64_t{1} << w.dupBits) - 1;
+    const std::uint64_t trailMask = (std::uint64_t{1} << w.trailBits) - 1;
+    // Counts of entry i of the page as it stands (before the insert).
+    auto trailAt = [&](int i) {
+        return static_cast<int>(
+            (readEntry(p, kLeafDataStart + i * width, width) >> (w.recBits + w.dupBits)) &
+            trailMask);
+    };
+    auto fragmentOn = [&](int i) {
+        const std::uint64_t v = readEntry(p, kLeafDataStart + i * width, width);
+        return keyLength_ - static_cast<int>((v >> w.recBits) & dupMask) -
+               static_cast<int>((v >> (w.recBits + w.dupBits)) & trailMask);
+    };
+
+    // Fragments run down from the page end in entry order; those of the old
+    // entries from pos on lie in [bottom, top). Sum the shorter side.
+    const int bottom = kLeafDataStart + (n - 1) * width + le16(p + kLeafFree);
+    int top = bottom;
+    if (pos < (n - 1) / 2) {
+        top = static_cast<int>(kPageSize);
+        for (int i = 0; i < pos; ++i)
+            top -= fragmentOn(i);
+    } else {
+        for (int i = pos; i < n - 1; ++i)
+            top += fragmentOn(i);
+    }
+
+    const unsigned char* k = key(pos);
+    const int trail = trailOf(k);
+    const int dup = pos == 0 ? 0 : dupCount(key(pos - 1), trailOf(key(pos - 1)), k, trail);
+    const int fragment = keyLength_ - dup - trail;
+    // The entry that followed at pos now follows the new one: its shared
+    // prefix, and so its fragment, changes.
+    int oldNextFragment = 0;
+    int nextDup = 0;
+    int nextTrail = 0;
+    int nextFragment = 0;
+    if (pos + 1 < n) {
+        oldNextFragment = fragmentOn(pos);
+        nextTrail = trailAt(pos);
+        nextDup = dupCount(k, trail, key(pos + 1), nextTrail);
+        nextFragment = keyLength_ - nextDup - nextTrail;
+    }
+    // The two fragments together are never shorter than the one they replace
+    // (keys in order share with a neighbour at least what they share with
+    // the entry beyond it), so the fragments that follow only move down.
+    const int newBottom = bottom - (fragment + nextFragment - oldNextFragment);
+    std::memmove(p + newBottom, p + bottom,
+                 static_cast<std::size_t>(top - oldNextFragment - bottom));
+    std::memcpy(p + top - fragment, k + dup, static_cast<std::size_t>(fragment));
+    if (nextFragment > 0) {
+        std::memcpy(p + top - fragment - nextFragment, key(pos + 1) + nextDup,
+                    static_cast<std::size_t>(nextFragment));
+    }
+
+    std::memmove(entries + (pos + 1) * width, entries + pos * width,
+                 static_cast<std::size_t>((n - 1 - pos) * width));
+    auto field = [&](int i, int d, int t) {
+        return recno(i) | (static_cast<std::uint64_t>(d) << w.recBits) |
+               (static_cast<std::uint64_t>(t) << (w.recBits + w.dupBits));
+    };
+    writeEntry(entries + pos * width, width, field(pos, dup, trail));
+    if (pos + 1 < n)
+        writeEntry(entries + (pos + 1) * width, width, field(pos + 1, nextDup, nextTrail));
+    putLe16(p + kNodeKeys, static_cast<std::uint16_t>(n));
+    putLe16(p + kLeafFree, static_cast<std::uint16_t>(newBottom - (kLeafDataStart + n * width)));
+    return true;
 }
 
 std::size_t LeafNode::memoryBytes() const {

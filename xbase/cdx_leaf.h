@@ -117,6 +117,13 @@ class LeafNode {
     bool decode(const unsigned char* page, bool checkOrder = true);
     // Writes the whole page. Precondition: fits().
     void encode(unsigned char* page) const;
+    // Brings page up to date after insert(pos, ...): page held encode()'s
+    // bytes of this node without entry pos, and afterwards holds encode()'s
+    // bytes of the node as it is, for the cost of moving the entries and
+    // fragments that follow instead of encoding every entry again. False,
+    // with page untouched, when the insert changed the leaf's bit widths.
+    // Precondition: fits().
+    bool encodeInsert(unsigned char* page, int pos) const;
 
     std::size_t memoryBytes() const;
 

@@ -95,6 +95,7 @@ void PageCache::materialize(Slot& s) {
     if (!s.leafDirty) return;
     s.leaf->encode(s.bytes.data());
     s.leafDirty = false;
+    s.encodedLeaf = true;
 }
 
 void PageCache::markDirty(Slot& s) {
@@ -170,6 +171,7 @@ bool PageCache::decodeLeaf(Slot& s, int keyLength, char filler, short& error) {
         return false;
     }
     s.leaf = std::move(node);
+    s.encodedLeaf = false;  // read from the file: another writer may lay pages out otherwise
     touched_.push_back(s.offset);
     return true;
 }
@@ -223,6 +225,17 @@ LeafNode* PageCache::leafForWrite(Slot* slot) {
     return slot->leaf.get();
 }
 
+LeafNode* PageCache::insertIntoLeaf(Slot* slot, int pos, const unsigned char* key,
+                                    std::uint32_t recno) {
+    LeafNode& leaf = *slot->leaf;
+    const bool bytesInStep = !slot->leafDirty && slot->encodedLeaf;
+    leaf.insert(pos, key, recno);
+    if (!bytesInStep || !leaf.fits() || !leaf.encodeInsert(slot->bytes.data(), pos))
+        slot->leafDirty = true;
+    markDirty(*slot);
+    return &leaf;
+}
+
 LeafNode* PageCache::putLeaf(std::uint32_t off, LeafNode node) {
     ++layoutVersion_;
     Slot* s = find(off);
@@ -243,6 +256,7 @@ void PageCache::patch(std::uint32_t off, int where, const void* data, std::size_
     if (s == nullptr) return;
     materialize(*s);
     std::memcpy(s->bytes.data() + where, data, n);
+    s->encodedLeaf = false;
 }
 
 std::uint32_t PageCache::appendPage() {

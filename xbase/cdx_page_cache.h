@@ -7,7 +7,9 @@
 //  1. When leafDirty is set the decoded leaf is the truth and the bytes are
 //     stale; page() and pageForWrite() encode the leaf first.
 //  2. Otherwise the bytes are the truth and a decoded leaf, if held, equals
-//     their decoding.
+//     their decoding. When encodedLeaf is set besides, the bytes are exactly
+//     what encode() writes for that leaf, so an insert can update them in
+//     place (insertIntoLeaf) and the leaf stays clean of leafDirty.
 //  3. Dirty entries are never evicted; they leave the cache only through
 //     writeDirty(). Clean entries sit in a CLOCK list (a lookup only sets a
 //     reference bit) and trim() evicts unreferenced ones while the cache
@@ -60,6 +62,9 @@ class PageCache {
                                                short& error);
     // The leaf node() found in slot, marked changed.
     LeafNode* leafForWrite(Slot* slot);
+    // Inserts the entry at pos of the leaf node() found in slot, marked
+    // changed; the page bytes follow at once when they can (see invariant 2).
+    LeafNode* insertIntoLeaf(Slot* slot, int pos, const unsigned char* key, std::uint32_t recno);
     // Makes node the page at off (a new or reused page), dirty.
     LeafNode* putLeaf(std::uint32_t off, LeafNode node);
     // The decoded leaf at off when it is held and is the truth of that page
@@ -132,6 +137,7 @@ struct PageCache::Slot {
     std::array<unsigned char, kPageSize> bytes{};
     std::shared_ptr<LeafNode> leaf;
     bool leafDirty = false;
+    bool encodedLeaf = false;  // bytes == leaf->encode(); meaningful while !leafDirty
     bool dirty = false;
     bool referenced = false;
     bool inClock = false;

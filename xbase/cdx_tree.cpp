@@ -219,12 +219,11 @@ short Tree::insert(const unsigned char* key, std::uint32_t recno, bool unique, O
         remember(path, depth, at.offset, at.leaf->right == kNone);
         return rc::kSuccess;
     }
-    LeafNode* leaf = cache_.leafForWrite(at.slot);
     // Appending past the last entry of the tree: split off just the new
     // entry, so leaves filled in key order stay full.
-    const bool atEnd = i == leaf->size();
-    const bool append = atEnd && leaf->right == kNone && leaf->fits();
-    leaf->insert(i, key, recno);
+    const bool atEnd = i == at.leaf->size();
+    const bool append = atEnd && at.leaf->right == kNone && at.leaf->fits();
+    LeafNode* leaf = cache_.insertIntoLeaf(at.slot, i, key, recno);
     outcome = Outcome::Changed;
     const std::uint64_t shape = shape_;
     const std::uint64_t layout = cache_.layoutVersion();

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/xbase/cdx_test_support.h"
 #include "xbase/cdx_index.h"
+#include "xbase/cdx_leaf.h"
 #include "xbase/expr.h"
 
 namespace {
@@ -142,6 +144,54 @@ TEST_F(CdxFormat, DeepTreesFollowEveryRule) {
     EXPECT_TRUE(report.problems.empty()) << report.problems.front();
     EXPECT_EQ(report.entries, expected);
     EXPECT_GE(report.depth, 6);
+}
+
+// An insert that updates the page in place leaves exactly the bytes a full
+// encoding writes: inserts at the front, middle and end, keys sharing long
+// prefixes or none, keys ending in filler, all filler, and record numbers
+// that widen the entries (where the in-place update must decline).
+TEST(CdxLeafPage, InsertInPlaceEqualsAFullEncoding) {
+    namespace cdx = xbase::cdx;
+    std::mt19937 rng(11);
+    int inPlace = 0;
+    int declined = 0;
+    for (int keyLength : {6, 12, 40}) {
+        for (int round = 0; round < 40; ++round) {
+            cdx::LeafNode node(keyLength, ' ');
+            std::vector<unsigned char> page(cdx::kPageSize);
+            node.encode(page.data());
+            std::uint32_t highest = round % 4 == 0 ? 4000 : 200;
+            for (;;) {
+                std::string key = cdxtest::randomWord(rng, keyLength, round % 3 + 2, keyLength);
+                if (rng() % 9 == 0) key.assign(static_cast<std::size_t>(keyLength), ' ');
+                const std::uint32_t recno = 1 + static_cast<std::uint32_t>(rng() % highest);
+                if (round % 4 == 0 && highest < (1u << 30))
+                    highest += highest / 8;  // record numbers grow past the entry width
+                const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+                const int pos = node.lowerBound(k, recno);
+                if (pos < node.size() && node.recno(pos) == recno &&
+                    std::memcmp(node.key(pos), k, static_cast<std::size_t>(keyLength)) == 0) {
+                    continue;
+                }
+                node.insert(pos, k, recno);
+                if (!node.fits()) break;
+                std::vector<unsigned char> want(cdx::kPageSize);
+                node.encode(want.data());
+                std::vector<unsigned char> patched = page;
+                if (node.encodeInsert(patched.data(), pos)) {
+                    ++inPlace;
+                    ASSERT_EQ(patched, want)
+                        << "key length " << keyLength << ", entry " << pos << " of " << node.size();
+                } else {
+                    ++declined;
+                    ASSERT_EQ(patched, page) << "a declined update left the page changed";
+                }
+                page = want;
+            }
+        }
+    }
+    EXPECT_GT(inPlace, 1000);
+    EXPECT_GT(declined, 0);
 }
 
 }  // namespace

@@ -224,6 +224,7 @@ class Data4 {
     std::uint32_t recno_ = 0;
     std::string buffer_;  // the current record as the caller changes it
     std::string stored_;  // the current record as it is in the table
+    std::vector<std::pair<Tag4*, std::string>> appendKeys_;  // append()'s keys, kept for reuse
     // Set by goFromKey: of the current record only keyFields_ are in buffer_.
     bool partial_ = false;
     const std::vector<KeyField>* keyFields_ = nullptr;

@@ -120,7 +120,8 @@ short Data4::append() {
     if (err != rc::kSuccess) return report(err, "Cannot lock " + dbfPath_ + " to append");
     const std::uint32_t recno = dbf_->recordCount() + 1;
     view_.show(buffer_.data(), static_cast<long>(recno), &pendingMemo_);
-    std::vector<std::pair<Tag4*, std::string>> keys;
+    std::vector<std::pair<Tag4*, std::string>>& keys = appendKeys_;
+    keys.clear();
     for (const auto& t : tags_) {
         bool included = false;
         std::string key = keyOf(*t, view_, included);

@@ -186,8 +186,9 @@ std::string normalizeExprText(std::string_view text);
 
 // Index key bytes of a value: Character padded with blanks (or cut) to
 // keyLength; Numeric and Date as the 8-byte order-preserving double transform;
-// Logical as "T" or "F".
-std::string encodeKey(const Value& value, int keyLength);
+// Logical as "T" or "F". A Character value's text becomes the key (moved,
+// not copied, when the caller gives the value up).
+std::string encodeKey(Value value, int keyLength);
 std::string numericKey(double value);
 void numericKeyInto(double value, char* out);  // the same 8 bytes, written to out
 double decodeNumericKey(std::string_view key);

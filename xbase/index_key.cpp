@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 namespace xbase {
 namespace {
@@ -135,10 +136,10 @@ char keyFiller(ValueType type) {
     return type == ValueType::Character || type == ValueType::Logical ? ' ' : '\0';
 }
 
-std::string encodeKey(const Value& value, int keyLength) {
+std::string encodeKey(Value value, int keyLength) {
     switch (value.type) {
         case ValueType::Character: {
-            std::string key = value.text;
+            std::string key = std::move(value.text);
             key.resize(static_cast<std::size_t>(std::max(keyLength, 0)), ' ');
             return key;
         }

@@ -54,6 +54,8 @@ class LeafBatch {
         ++at_;
         return true;
     }
+    // Moves k entries on; precondition: k <= ahead().
+    void skip(int k) { at_ += k; }
     // The current entry is the last one read: the cursor that read it stands on it.
     bool atLast() const { return at_ + 1 == count_; }
     // Moves to the last entry read with key, which the current one has: the

@@ -189,6 +189,42 @@ struct Run {
         return count;  // the cursor may hold more of the group
     }
 
+    // Passes whole groups of fewer than n entries from the head on while the
+    // leaf batch holds each in full, with the entry that ends it, and their
+    // sort key comes before bound (any, when bound is empty): the countGroup
+    // rules, entry by entry in the batch. Returns the groups passed; done
+    // when the run ended with the last of them.
+    long passHeldGroups(long n, std::string_view bound, bool& done) {
+        done = false;
+        if (!strText || !cursor || batchChange != tag->changeCount() ||
+            head.keyChange != batchChange) {
+            return 0;
+        }
+        const auto offset = static_cast<std::size_t>(order->offset);
+        long passed = 0;
+        for (;;) {
+            const std::string_view group = head.key.substr(offset);
+            if (!bound.empty() && !lessShort(group, bound)) return passed;
+            int k = 1;
+            while (k <= batch->ahead() && k < n) {
+                const std::string_view key = batch->keyAhead(k);
+                if (!sameShort(key.substr(offset), group) || !inRun(key)) break;
+                ++k;
+            }
+            if (k > batch->ahead() || k >= n) return passed;  // not held in full, or not small
+            batch->skip(k);
+            ++passed;
+            if (!inRun(batch->key())) {
+                done = true;
+                return passed;
+            }
+            last = batch->key();
+            lastRecno = batch->recNo();
+            lastChange = batchChange;
+            setHead(last, lastRecno, lastChange);
+        }
+    }
+
     // The head's sort key.
     std::string_view sortBytes() const {
         if (strText) return head.key.substr(static_cast<std::size_t>(order->offset));
@@ -282,8 +318,14 @@ class MergeSource : public CandidateSource {
     bool passSmallGroups(long n) override {
         if (!handedOut_ || !strText_ || !packed_) return false;
         bool passed = false;
-        while (!heap_.empty() && smallTopGroup(n)) {
-            dropTopGroup();
+        while (!heap_.empty()) {
+            if (sortsBefore(heap_.front(), runnerUp())) {
+                if (!passSmallAlone(n)) break;
+            } else if (smallTopGroup(n)) {
+                dropTopGroup();
+            } else {
+                break;
+            }
             passed = true;
         }
         if (passed) handedOut_ = false;  // the new top is handed out next, unmoved
@@ -291,23 +333,63 @@ class MergeSource : public CandidateSource {
     }
 
   private:
-    // True when the group of the heap's top holds fewer than n entries for
-    // certain; counted_ then holds each of its runs with its count. The runs
-    // whose heads have the top's sort key form a subtree at the heap's root.
+    // Passes the top run's small groups while its group lies in it alone,
+    // and only then restores the heap order: a stretch of documents that
+    // hold one keyword alone costs no heap step per document. False when the
+    // first group is not surely small.
+    bool passSmallAlone(long n) {
+        const HeapEntry* next = runnerUp();
+        HeapEntry& top = heap_.front();
+        Run& run = runs_[top.run];
+        bool passed = false;
+        while (sortsBefore(top, next)) {
+            bool done = false;
+            if (run.passHeldGroups(n, next ? runs_[next->run].sortBytes() : std::string_view(),
+                                   done) > 0) {
+                passed = true;
+                if (done) {
+                    dropTop();
+                    break;
+                }
+                pack(top);
+                continue;
+            }
+            bool certain = false;
+            const long count = run.countGroup(arena_, n, certain);
+            if (!certain || count >= n) break;
+            passed = true;
+            if (!advanceTop(count)) break;
+        }
+        if (passed && !heap_.empty()) sinkTop();
+        return passed;
+    }
+
+    // Moves the top run on by count entries; false when it ended and left
+    // the heap. The heap order is restored by the caller.
+    bool advanceTop(long count) {
+        HeapEntry& top = heap_.front();
+        for (long i = 0; i < count; ++i) {
+            if (!runs_[top.run].advance(arena_)) {
+                dropTop();
+                return false;
+            }
+        }
+        pack(top);
+        return true;
+    }
+
+    // Takes the top run, which ended, out of the heap.
+    void dropTop() {
+        heap_.front() = heap_.back();
+        heap_.pop_back();
+    }
+
+    // True when the group of the heap's top, which more than one run holds,
+    // has fewer than n entries for certain; counted_ then holds each of its
+    // runs with its count. The runs whose heads have the top's sort key form
+    // a subtree at the heap's root.
     bool smallTopGroup(long n) {
         counted_.clear();
-        // Most often the top run holds the group alone.
-        const auto alone = [&](std::size_t child) {
-            return child >= heap_.size() || !inGroup(heap_[child], heap_.front());
-        };
-        if (alone(1) && alone(2)) {
-            bool certain = false;
-            const std::uint32_t run = heap_.front().run;
-            const long count = runs_[run].countGroup(arena_, n, certain);
-            if (!certain || count >= n) return false;
-            counted_.push_back({run, count});
-            return true;
-        }
         stack_.assign(1, 0);
         long total = 0;
         while (!stack_.empty()) {
@@ -335,16 +417,7 @@ class MergeSource : public CandidateSource {
                                 ? counted_.begin()
                                 : std::find_if(counted_.begin(), counted_.end(),
                                                [&](const auto& c) { return c.first == top.run; });
-            Run& run = runs_[top.run];
-            bool alive = true;
-            for (long i = 0; i < it->second && alive; ++i)
-                alive = run.advance(arena_);
-            if (alive) {
-                pack(top);
-            } else {
-                top = heap_.back();
-                heap_.pop_back();
-            }
+            advanceTop(it->second);
             if (!heap_.empty()) sinkTop();
         }
     }
@@ -358,8 +431,7 @@ class MergeSource : public CandidateSource {
         if (pastKey ? run.skipKey(arena_, skipped_) : run.advance(arena_)) {
             pack(top);
         } else {
-            top = heap_.back();
-            heap_.pop_back();
+            dropTop();
         }
         if (!heap_.empty()) sinkTop();
     }
@@ -445,6 +517,21 @@ class MergeSource : public CandidateSource {
     bool inGroup(const HeapEntry& e, const HeapEntry& group) const {
         if (packed_) return e.hi == group.hi && e.lo == group.lo;
         return runs_[e.run].head.sortKey == group_;
+    }
+
+    // The run whose head comes next after the top's: the earlier of the
+    // top's children; nullptr when the top run is the only one left.
+    const HeapEntry* runnerUp() const {
+        if (heap_.size() < 2) return nullptr;
+        if (heap_.size() > 2 && later(heap_[1], heap_[2])) return &heap_[2];
+        return &heap_[1];
+    }
+
+    // True when a's sort key comes before b's (before anything when b is
+    // nullptr). Of the top and the runner-up: no other run holds entries of
+    // the top's group.
+    static bool sortsBefore(const HeapEntry& a, const HeapEntry* b) {
+        return b == nullptr || a.hi < b->hi || (a.hi == b->hi && a.lo < b->lo);
     }
 
     // Restores the heap order after the top entry changed.

@@ -41,6 +41,17 @@ inline bool sameShort(std::string_view a, std::string_view b) {
     return ((a0 ^ b0) | (a1 ^ b1)) == 0;
 }
 
+// a < b for two short texts of one length, 8 to 16 bytes, as two big-endian
+// words (the second overlapping the first), without a library call.
+inline bool lessShort(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (n != b.size() || n < 8 || n > 16) return a < b;
+    const std::uint64_t a0 = keyBits(a.data());
+    const std::uint64_t b0 = keyBits(b.data());
+    if (a0 != b0) return a0 < b0;
+    return keyBits(a.data() + n - 8) < keyBits(b.data() + n - 8);
+}
+
 // The next key after every key that begins with prefix; false when none is.
 bool prefixSuccessor(std::string& prefix);
 

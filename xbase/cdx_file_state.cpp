@@ -10,8 +10,10 @@ namespace xbase::cdx {
 namespace {
 
 // Per index file: the keyword index of a large store keeps its hot leaves (the
-// ends of the common words' groups) cached through a long load.
-constexpr std::size_t kCacheLimit = 32u << 20;
+// ends of the common words' groups) cached through a long load. More would
+// take a process that holds a large table and its block cache besides past
+// 100 MB.
+constexpr std::size_t kCacheLimit = 24u << 20;
 // Dirty pages held before they are written out ahead of the next flush.
 constexpr std::size_t kSpillPages = 8192;
 constexpr char kMagic[4] = {'V', 'M', 'R', 'K'};

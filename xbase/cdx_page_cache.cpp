@@ -63,15 +63,20 @@ void PageCache::erase(std::uint32_t off) {
     if (s == nullptr) return;
     total_ -= s->cost;
     if (s->inClock) clockRemove(*s);
-    // A decoded leaf nobody else holds is kept to decode a later page into.
-    if (s->leaf && s->leaf.use_count() == 1 && spareLeaves_.size() < kMaxSpare)
-        spareLeaves_.push_back(std::move(s->leaf));
+    releaseLeaf(*s);
     if (spare_.size() < kMaxSpare) {
         s->leaf.reset();
         spare_.push_back(std::move(slots_[off / kPageSize]));
     } else {
         slots_[off / kPageSize].reset();
     }
+}
+
+void PageCache::releaseLeaf(Slot& s) {
+    // A decoded leaf nobody else holds is kept to decode a later page into.
+    if (s.leaf && s.leaf.use_count() == 1 && spareLeaves_.size() < kMaxSpare)
+        spareLeaves_.push_back(std::move(s.leaf));
+    s.leaf.reset();
 }
 
 PageCache::Slot* PageCache::load(std::uint32_t off, short& error) {
@@ -96,6 +101,8 @@ void PageCache::materialize(Slot& s) {
     s.leaf->encode(s.bytes.data());
     s.leafDirty = false;
     s.encodedLeaf = true;
+    s.encodedKeyLength = s.leaf->keyLength();
+    s.encodedFiller = s.leaf->filler();
 }
 
 void PageCache::markDirty(Slot& s) {
@@ -134,6 +141,7 @@ unsigned char* PageCache::pageForWrite(std::uint32_t off, short& error) {
     if (s == nullptr) return nullptr;
     materialize(*s);
     s->leaf.reset();
+    s->encodedLeaf = false;
     markDirty(*s);
     return s->bytes.data();
 }
@@ -145,6 +153,7 @@ unsigned char* PageCache::pageOverwrite(std::uint32_t off) {
     s->bytes.fill(0);
     s->leaf.reset();
     s->leafDirty = false;
+    s->encodedLeaf = false;
     markDirty(*s);
     return s->bytes.data();
 }
@@ -171,7 +180,10 @@ bool PageCache::decodeLeaf(Slot& s, int keyLength, char filler, short& error) {
         return false;
     }
     s.leaf = std::move(node);
-    s.encodedLeaf = false;  // read from the file: another writer may lay pages out otherwise
+    // Bytes our encoder wrote for this tag encode the leaf read from them
+    // again; bytes from the file may come from a writer that lays pages out
+    // otherwise.
+    s.encodedLeaf = s.encodedLeaf && s.encodedKeyLength == keyLength && s.encodedFiller == filler;
     touched_.push_back(s.offset);
     return true;
 }
@@ -308,9 +320,18 @@ void PageCache::trimTouched() {
     }
     touched_.clear();
     // CLOCK: a page looked at since it was last passed gets a second chance.
+    // One that was not first gives up its decoded leaf, which takes most of
+    // its memory (decoding its bytes again costs far less than reading them),
+    // and leaves on its next turn.
     while (total_ > limit_ && clockOldest_ != nullptr) {
         Slot* s = clockOldest_;
-        if (s->referenced) {
+        if (s->referenced || s->leaf) {
+            if (!s->referenced) {
+                releaseLeaf(*s);
+                total_ -= s->cost;
+                s->cost = sizeof(Slot) + kSlotOverhead;
+                total_ += s->cost;
+            }
             s->referenced = false;
             clockRemove(*s);
             clockPushNewest(*s);

@@ -12,8 +12,9 @@
 //     place (insertIntoLeaf) and the leaf stays clean of leafDirty.
 //  3. Dirty entries are never evicted; they leave the cache only through
 //     writeDirty(). Clean entries sit in a CLOCK list (a lookup only sets a
-//     reference bit) and trim() evicts unreferenced ones while the cache
-//     holds more than its limit. Up to 64 evicted slots and 64 decoded leaves
+//     reference bit) and trim(), while the cache holds more than its limit,
+//     takes the decoded leaf from an unreferenced one and evicts one that
+//     holds bytes alone. Up to 64 evicted slots and 64 decoded leaves
 //     that no one else holds are kept aside (outside the limit) for reuse.
 //  4. Pointers returned by page(), pageForWrite(), leaf(), node() and the
 //     Slot handles stay valid until the next trim() or dropClean(); callers
@@ -112,6 +113,7 @@ class PageCache {
     void clockPushNewest(Slot& s);
     void clockRemove(Slot& s);
     void erase(std::uint32_t off);
+    void releaseLeaf(Slot& s);
     void trimTouched();
 
     File& file_;
@@ -137,7 +139,11 @@ struct PageCache::Slot {
     std::array<unsigned char, kPageSize> bytes{};
     std::shared_ptr<LeafNode> leaf;
     bool leafDirty = false;
-    bool encodedLeaf = false;  // bytes == leaf->encode(); meaningful while !leafDirty
+    // The bytes are what encode() wrote for a leaf of this key length and
+    // filler (meaningful while !leafDirty).
+    bool encodedLeaf = false;
+    char encodedFiller = 0;
+    int encodedKeyLength = 0;
     bool dirty = false;
     bool referenced = false;
     bool inClock = false;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <random>
 #include <set>
@@ -358,6 +359,69 @@ TEST(CdxTree, PageCacheLeavesDecodedIntoReusedNodesReadAsFreshOnes) {
         }
     }
     EXPECT_GT(leaves, 100);
+}
+
+// Inserts through a cache so small that leaves are given up and decoded
+// again between rounds: the leaves updated in place and those encoded anew
+// reach the file as exactly our encoding of every entry they should hold.
+TEST(CdxTree, PageCacheInsertsIntoLeavesDecodedAgainReachTheFileWhole) {
+    namespace cdx = xbase::cdx;
+    TempDir dir;
+    const std::string path = dir.file("t.cdx");
+    short error = 0;
+    {
+        auto file = CdxFile::create(path, error);
+        CdxTag* tag = file->addTag(cdxtest::tagSpec("A", 10), error);
+        ASSERT_TRUE(tag);
+        std::mt19937 rng(9);
+        for (std::uint32_t r = 1; r <= 4000; ++r)
+            ASSERT_EQ(tag->insert(cdxtest::padded(std::to_string(rng() % 5000), 10), r), 0);
+        ASSERT_EQ(file->flush(4000, false), 0);
+    }
+    auto file = xbase::fileSystem().open(path, xbase::OpenMode::ReadWrite);
+    ASSERT_TRUE(file);
+    cdx::PageCache cache(*file, 56 * 1024);  // every page's bytes fit, not every leaf
+    std::vector<std::uint32_t> leaves;
+    for (std::uint32_t off = 1024; off < cache.fileEnd(); off += 512) {
+        const unsigned char* bytes = cache.page(off, error);
+        ASSERT_NE(bytes, nullptr);
+        if (cdx::le16(bytes + cdx::kNodeAttr) & cdx::kAttrLeaf) leaves.push_back(off);
+    }
+    ASSERT_GT(leaves.size(), 20u);
+    std::map<std::uint32_t, std::vector<std::pair<std::string, std::uint32_t>>> added;
+    std::uint32_t recno = 4001;  // record numbers of the same width as those stored
+    for (int round = 0; round < 6; ++round) {
+        for (std::size_t at = round % 2; at < leaves.size(); at += 2) {
+            const cdx::LeafNode* leaf = nullptr;
+            const unsigned char* bytes = nullptr;
+            cdx::PageCache::Slot* slot = nullptr;
+            ASSERT_TRUE(cache.node(leaves[at], 10, ' ', leaf, bytes, slot, error));
+            ASSERT_NE(leaf, nullptr);
+            if (leaf->usedBytes() + 16 > cdx::kLeafSpace) continue;
+            const int i = static_cast<int>(recno % static_cast<std::uint32_t>(leaf->size()));
+            const std::string key(reinterpret_cast<const char*>(leaf->key(i)), 10);
+            const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+            cache.insertIntoLeaf(slot, leaf->lowerBound(k, recno), k, recno);
+            added[leaves[at]].push_back({key, recno++});
+        }
+        ASSERT_EQ(cache.writeDirty(), 0);
+        cache.trim();
+    }
+    for (const auto& [off, entries] : added) {
+        unsigned char page[cdx::kPageSize];
+        ASSERT_TRUE(file->read(off, page, sizeof page));
+        cdx::LeafNode node(10, ' ');
+        ASSERT_TRUE(node.decode(page)) << off;
+        unsigned char again[cdx::kPageSize];
+        node.encode(again);
+        EXPECT_EQ(std::memcmp(page, again, sizeof page), 0) << off;
+        for (const auto& [key, r] : entries) {
+            const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+            const int pos = node.lowerBound(k, r);
+            ASSERT_LT(pos, node.size()) << off;
+            EXPECT_EQ(node.recno(pos), r) << off;
+        }
+    }
 }
 
 }  // namespace

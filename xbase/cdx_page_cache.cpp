@@ -65,7 +65,6 @@ void PageCache::erase(std::uint32_t off) {
     if (s->inClock) clockRemove(*s);
     releaseLeaf(*s);
     if (spare_.size() < kMaxSpare) {
-        s->leaf.reset();
         spare_.push_back(std::move(slots_[off / kPageSize]));
     } else {
         slots_[off / kPageSize].reset();

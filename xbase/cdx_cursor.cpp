@@ -7,12 +7,22 @@
 // (or the first entry after it, if its entry was removed) and moves from
 // there. Moves allocate nothing: the key copy lives in the cursor.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "xbase/cdx_tag_impl.h"
+#include "xbase/key_words.h"
 #include "xbase/return_codes.h"
 
 namespace xbase {
+
+namespace {
+
+std::string_view view(const unsigned char* key, int length) {
+    return {reinterpret_cast<const char*>(key), static_cast<std::size_t>(length)};
+}
+
+}  // namespace
 
 struct CdxCursor::Impl {
     explicit Impl(CdxTag::Impl& t) : tag(t) {}
@@ -49,6 +59,9 @@ struct CdxCursor::Impl {
         // shorter, so smaller; the search starts after all of them.
         return prefix.size() > length ? std::uint64_t{1} << 32 : 0;
     }
+
+    // skipTo with target already set; rec as setTarget returned it.
+    bool skipToTarget(std::uint64_t rec);
 
     bool move(int dir) {
         if (!valid) return false;
@@ -133,7 +146,52 @@ bool CdxCursor::seekGE(std::string_view prefix) {
 
 bool CdxCursor::skipTo(std::string_view prefix) {
     Impl& c = *impl_;
-    const std::uint64_t rec = c.setTarget(prefix);
+    return c.skipToTarget(c.setTarget(prefix));
+}
+
+bool CdxCursor::nextKey() {
+    Impl& c = *impl_;
+    if (!c.valid) return false;
+    const int length = c.tag.tree.keyLength();
+    // Within the leaf, while it is still the tag's truth: the entries with
+    // the current key come first, so a gallop of equality tests finds where
+    // they end for less than a search by order.
+    if (c.pos.leaf && c.tag.changeCount == c.seenChange) {
+        const cdx::LeafNode& leaf = *c.pos.leaf;
+        const std::string_view current = view(c.key, length);
+        const auto same = [&](int i) { return sameShort(view(leaf.key(i), length), current); };
+        const int last = leaf.size() - 1;
+        if (!same(last)) {
+            int lo = c.pos.index;  // an entry with the key
+            int hi = last;         // an entry with another key
+            for (int step = 8; lo + step < hi; step *= 2) {
+                if (!same(lo + step)) {
+                    hi = lo + step;
+                    break;
+                }
+                lo += step;
+            }
+            while (hi - lo > 1) {
+                const int mid = lo + (hi - lo) / 2;
+                (same(mid) ? lo : hi) = mid;
+            }
+            c.pos.index = hi;
+            return c.settle(rc::kSuccess, true);
+        }
+    }
+    // Else a skip to the key's successor: the key with its last byte below
+    // 0xFF raised by one and the bytes after it zero.
+    std::memcpy(c.target, c.key, static_cast<std::size_t>(length));
+    int at = length - 1;
+    while (at >= 0 && c.target[at] == 0xFF)
+        c.target[at--] = 0;
+    if (at < 0) return c.settle(rc::kSuccess, false);  // no key follows
+    ++c.target[at];
+    return c.skipToTarget(0);
+}
+
+bool CdxCursor::Impl::skipToTarget(std::uint64_t rec) {
+    Impl& c = *this;
     const int length = c.tag.tree.keyLength();
     if (c.valid && cdx::compareEntry(c.key, c.recno, c.target, rec, length) >= 0) {
         if (c.tag.changeCount == c.seenChange) return true;  // already there

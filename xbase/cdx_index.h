@@ -106,6 +106,9 @@ class CdxCursor {
     // or after the current one, found without a descent from the root when
     // it is in the current leaf.
     bool skipTo(std::string_view prefix);
+    // The first entry whose key differs from the current one's (the entries
+    // with one key lie together); false at the end.
+    bool nextKey();
     // The entry (key, recno), or the first one after it; false at end.
     bool seekEntry(std::string_view key, std::uint32_t recno);
     bool valid() const;

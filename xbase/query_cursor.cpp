@@ -233,14 +233,16 @@ class WalkSource : public CandidateSource {
     }
 
   private:
-    // Makes the first entry past the group current: within the batch while
-    // the tag is unchanged, else (and past the batch) by a skip of the
-    // cursor; false at the end.
+    // Makes the first entry past the group current: within the batch and
+    // then the cursor's leaf while the tag is unchanged, else by a skip of
+    // the cursor; false at the end.
     bool passGroup() {
         if (tag_->changeCount() == readChange_) {
             while (batch_->advance()) {
-                if (batch_->key() != group_) return true;
+                if (!sameShort(batch_->key(), group_)) return true;
             }
+            // The cursor stands on the batch's last entry, one of the group.
+            return cursor_->nextKey() && batch_->takeCursor(*cursor_);
         }
         readChange_ = tag_->changeCount();
         return prefixSuccessor(group_) && cursor_->skipTo(group_) && batch_->takeCursor(*cursor_);

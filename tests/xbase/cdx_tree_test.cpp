@@ -1,9 +1,9 @@
 // CDX trees under change: random inserts and removes against a std::set
 // oracle (walks both ways, seeks, the file re-read from disk and checked by
 // an independent reader), bulk rebuilds, cursors that keep their place while
-// the tag changes under them, forward-only moves and copies of cursors, the
-// remembered insert path across two handles, and the page cache under a
-// tight limit.
+// the tag changes under them, forward-only moves and copies of cursors,
+// moves to the next key, the remembered insert path across two handles, and
+// the page cache under a tight limit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -244,6 +244,56 @@ TEST(CdxTree, ForwardSeeksMatchFreshSeeksAndCopiesWalkAlike) {
                 }
             }
         }
+    }
+}
+
+// nextKey lands on the first entry of the next key, whatever the length of
+// the run it passes (one entry, a leaf's worth, several leaves), for short
+// keys compared as words and longer ones, keys of 0xFF bytes among them, and
+// also when the tag changed since the cursor last moved.
+TEST(CdxTree, NextKeyLandsOnTheFirstEntryOfTheNextKey) {
+    for (const int keyLength : {8, 12, 20}) {
+        TempDir dir;
+        short error = 0;
+        auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+        CdxTag* tag = cdx->addTag(cdxtest::tagSpec("K", keyLength), error);
+        ASSERT_TRUE(tag);
+        std::mt19937 rng(static_cast<unsigned>(keyLength));
+        std::uniform_int_distribution<int> runLength(1, 60);
+        std::uint32_t recno = 0;
+        for (int group = 0; group < 300; ++group) {
+            std::string key = cdxtest::padded(std::to_string(100000 + group), 7);
+            key.resize(static_cast<std::size_t>(keyLength), group % 7 == 3 ? '\xFF' : ' ');
+            const int count = group % 50 == 7 ? 700 : runLength(rng);
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(tag->insert(key, ++recno), 0);
+        }
+        const std::string last(static_cast<std::size_t>(keyLength), '\xFF');
+        for (std::uint32_t i = 0; i < 3; ++i)
+            ASSERT_EQ(tag->insert(last, ++recno), 0);
+
+        const std::vector<Entry> all = cdxtest::walkForward(*tag);
+        std::vector<Entry> firsts;  // the first entry of each key, in order
+        for (const Entry& e : all)
+            if (firsts.empty() || firsts.back().key != e.key) firsts.push_back(e);
+        CdxCursor c(*tag);
+        ASSERT_TRUE(c.first());
+        for (std::size_t i = 1; i < firsts.size(); ++i) {
+            ASSERT_TRUE(c.nextKey()) << i;
+            ASSERT_EQ(at(c), firsts[i]) << i;
+        }
+        EXPECT_FALSE(c.nextKey());  // past a key of 0xFF bytes: the end
+        EXPECT_FALSE(c.valid());
+
+        // A change between moves: the cursor finds its key again.
+        ASSERT_TRUE(c.first());
+        const std::string firstKey(c.key());
+        ASSERT_EQ(tag->insert(firstKey, ++recno), 0);
+        ASSERT_EQ(tag->remove(firsts[1].key, firsts[1].recno), 0);
+        CdxCursor fresh(*tag);
+        ASSERT_TRUE(fresh.seekGE(firsts[1].key));
+        ASSERT_TRUE(c.nextKey());
+        EXPECT_EQ(at(c), at(fresh));
     }
 }
 

@@ -66,6 +66,11 @@ class CdxTag {
     short rebuild(const std::function<short(const EntrySink&)>& feed,
                   std::size_t sortBudget = kSortBudget);
 
+    // The keys of the first and the last entry, into first and last; false
+    // when the tag is empty or cannot be read. Kept until the tag changes:
+    // query planning asks for them once per query.
+    bool edgeKeys(std::string& first, std::string& last);
+
     // Bumped by every insert, remove and rebuild that changes the tag, by
     // setFiller() and when refreshIfChanged() drops pages another process
     // changed; cursors use it to notice change.

@@ -63,6 +63,23 @@ void CdxTag::setFiller(char filler) {
     ++impl_->changeCount;  // keys decode differently now: cursors look again
 }
 
+bool CdxTag::edgeKeys(std::string& first, std::string& last) {
+    Impl::Edges& e = impl_->edges;
+    if (!e.read || e.change != impl_->changeCount) {
+        CdxCursor cursor(*this);
+        e.found = cursor.first();
+        if (e.found) e.first.assign(cursor.key());
+        e.found = e.found && cursor.last();
+        if (e.found) e.last.assign(cursor.key());
+        // A page that could not be read is tried again next time.
+        e.read = cursor.error() == rc::kSuccess;
+        e.change = impl_->changeCount;
+    }
+    first = e.first;
+    last = e.last;
+    return e.found;
+}
+
 short CdxTag::insert(std::string_view key, std::uint32_t recno) {
     if (!impl_->file.writable) return rc::kWrite;
     if (key.size() != static_cast<std::size_t>(keyLength())) return rc::kParameter;

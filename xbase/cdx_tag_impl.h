@@ -24,6 +24,14 @@ struct CdxTag::Impl {
     bool unique = false;
     bool descending = false;
     std::uint64_t changeCount = 0;
+    // What edgeKeys() read, and the change count it was read at.
+    struct Edges {
+        bool read = false;
+        std::uint64_t change = 0;
+        bool found = false;
+        std::string first;
+        std::string last;
+    } edges;
 };
 
 }  // namespace xbase

@@ -313,11 +313,9 @@ bool strOrderHolds(const Expression& sort, const PlanTag& sortTag, int strWidth,
     if (root.kind != ExprNode::Kind::Field || root.fieldIndex < 0) return false;
     const FieldDesc& field = src.field(root.fieldIndex);
     if (field.type != 'N' || field.decimals != 0) return false;
-    CdxCursor cursor(*sortTag.tag);
-    if (!cursor.first()) return true;
-    if (decodeNumericKey(cursor.key()) < 0) return false;
-    if (!cursor.last()) return true;
-    return decodeNumericKey(cursor.key()) < std::pow(10.0, strWidth);
+    std::string first, last;
+    if (!sortTag.tag->edgeKeys(first, last)) return true;
+    return decodeNumericKey(first) >= 0 && decodeNumericKey(last) < std::pow(10.0, strWidth);
 }
 
 // The width of A when key is A + STR(sort) and fills the whole key; 0 otherwise.

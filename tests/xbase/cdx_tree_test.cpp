@@ -2,8 +2,8 @@
 // oracle (walks both ways, seeks, the file re-read from disk and checked by
 // an independent reader), bulk rebuilds, cursors that keep their place while
 // the tag changes under them, forward-only moves and copies of cursors,
-// moves to the next key, the remembered insert path across two handles, and
-// the page cache under a tight limit.
+// moves to the next key, the first and last keys, the remembered insert path
+// across two handles, and the page cache under a tight limit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -295,6 +295,29 @@ TEST(CdxTree, NextKeyLandsOnTheFirstEntryOfTheNextKey) {
         ASSERT_TRUE(c.nextKey());
         EXPECT_EQ(at(c), at(fresh));
     }
+}
+
+// edgeKeys gives the first and last keys as the tag holds them now: what it
+// keeps is dropped by every change.
+TEST(CdxTree, EdgeKeysFollowTheTagsChanges) {
+    TempDir dir;
+    short error = 0;
+    auto cdx = CdxFile::create(dir.file("t.cdx"), error);
+    CdxTag* tag = cdx->addTag(cdxtest::tagSpec("K", 4), error);
+    ASSERT_TRUE(tag);
+    std::string first, last;
+    EXPECT_FALSE(tag->edgeKeys(first, last));
+    ASSERT_EQ(tag->insert("MMMM", 1), 0);
+    ASSERT_TRUE(tag->edgeKeys(first, last));
+    EXPECT_EQ(first + last, "MMMMMMMM");
+    for (std::uint32_t r = 2; r < 2000; ++r)  // several leaves
+        ASSERT_EQ(tag->insert(cdxtest::padded(std::to_string(r), 4), r), 0);
+    ASSERT_TRUE(tag->edgeKeys(first, last));
+    EXPECT_EQ(first + last, "10  MMMM");
+    ASSERT_EQ(tag->insert("ZZZZ", 2000), 0);
+    ASSERT_EQ(tag->remove("10  ", 10), 0);
+    ASSERT_TRUE(tag->edgeKeys(first, last));
+    EXPECT_EQ(first + last, "100 ZZZZ");
 }
 
 // Inserts that go where the previous one went skip the descent; the

@@ -352,7 +352,9 @@ QueryCursor::QueryCursor(QueryTable& table, const std::vector<PlanTag>& tags, co
     }
     if (coversAll && walkable) {
         strategy_ = Strategy::Walk;
-        unchecked_ = table.matchesEvery();
+        // An exact plan with a range of every key: the query holds for
+        // whatever key a record has, so for every record.
+        unchecked_ = (plan.optimized && plan.exact) || table.matchesEvery();
         source_ = std::make_unique<WalkSource>(table, tags, sortTag, false);
         return;
     }

@@ -226,11 +226,23 @@ bool CdxCursor::Impl::skipToTarget(std::uint64_t rec) {
 }
 
 bool CdxCursor::seekEntry(std::string_view key, std::uint32_t recno) {
-    const auto length = static_cast<std::size_t>(impl_->tag.tree.keyLength());
-    const std::size_t n = std::min(key.size(), length);
-    std::memcpy(impl_->target, key.data(), n);
-    std::memset(impl_->target + n, 0, length - n);
-    return impl_->seek(recno);
+    Impl& c = *impl_;
+    const int length = c.tag.tree.keyLength();
+    const std::size_t n = std::min(key.size(), static_cast<std::size_t>(length));
+    std::memcpy(c.target, key.data(), n);
+    std::memset(c.target + n, 0, static_cast<std::size_t>(length) - n);
+    // An entry within the span of the cursor's own leaf, while that is still
+    // the tag's truth, is found by a search of that leaf alone.
+    if (c.valid && c.pos.leaf && c.tag.changeCount == c.seenChange) {
+        const cdx::LeafNode& leaf = *c.pos.leaf;
+        const int last = leaf.size() - 1;
+        if (cdx::compareEntry(leaf.key(0), leaf.recno(0), c.target, recno, length) <= 0 &&
+            cdx::compareEntry(leaf.key(last), leaf.recno(last), c.target, recno, length) >= 0) {
+            c.pos.index = leaf.lowerBound(c.target, recno);
+            return c.settle(rc::kSuccess, true);
+        }
+    }
+    return c.seek(recno);
 }
 
 bool CdxCursor::valid() const {

@@ -49,6 +49,10 @@ class Scout {
     }
     std::string_view key() const { return batch_.key(); }
     std::uint32_t recNo() const { return batch_.recNo(); }
+    // The cursor, which stands on the last entry read: in the leaf of the
+    // current one or near it, so a run that resumes from a copy mostly
+    // finds its place within that leaf.
+    const CdxCursor& cursor() const { return cursor_; }
 
   private:
     bool atOrPast(std::string_view prefix) const {
@@ -84,7 +88,8 @@ struct Run {
     int keptNext = 0;
     bool more = false;             // entries follow the kept ones
     std::uint64_t keptChange = 0;  // the tag's change count when they were read
-    // Past the kept entries: a cursor, and the entries it read ahead (a
+    // Past the kept entries: a cursor (a copy of the scout's for a range's
+    // first run), and the entries it read ahead (a
     // snapshot too) with the tag's change count when they were read.
     std::unique_ptr<CdxCursor> cursor;
     std::unique_ptr<LeafBatch> batch;
@@ -111,8 +116,8 @@ struct Run {
             return true;
         }
         if (!more) return false;
-        if (!cursor) {  // reopen after the last kept entry, or at its successor
-            cursor = std::make_unique<CdxCursor>(*tag);
+        if (!batch) {  // reopen after the last kept entry, or at its successor
+            if (!cursor) cursor = std::make_unique<CdxCursor>(*tag);
             batch = std::make_unique<LeafBatch>(*tag, kBatch);
             batchChange = tag->changeCount();
             if (!batch->resumeAfter(*cursor, last, lastRecno)) return false;
@@ -138,6 +143,7 @@ struct Run {
     // with its sort key); false when the run is done. skipped keeps the key,
     // which may view a batch that the steps read over.
     bool skipKey(const std::string& arena, std::string& skipped) {
+        if (strText) return skipSortKey(arena);
         skipped.assign(head.key);
         while (step(arena)) {
             if (last != skipped) {
@@ -145,7 +151,26 @@ struct Run {
                 return true;
             }
             // Within a batch, on to the key's last entry at once.
-            if (cursor && keptNext == keptCount) batch->lastWith(skipped);
+            if (batch && keptNext == keptCount) batch->lastWith(skipped);
+        }
+        return false;
+    }
+
+    // skipKey for a strText run, whose entries share their bytes before the
+    // sort key: the sort keys alone tell its keys apart, compared as words.
+    bool skipSortKey(const std::string& arena) {
+        char bytes[16];
+        const std::string_view sort = sortBytes();
+        std::memcpy(bytes, sort.data(), sort.size());
+        const std::string_view skipped(bytes, sort.size());
+        const auto offset = static_cast<std::size_t>(order->offset);
+        while (step(arena)) {
+            if (!sameShort(last.substr(offset), skipped)) {
+                setHead(last, lastRecno, lastChange);
+                return true;
+            }
+            // Within a batch, on to the key's last entry at once.
+            if (batch && keptNext == keptCount) batch->lastWith(last);
         }
         return false;
     }
@@ -165,7 +190,7 @@ struct Run {
             return !sameShort(key.substr(offset), group) || !inRun(key);
         };
         long count = 1;
-        if (!cursor) {
+        if (!batch) {
             if (keptChange != now) return count;
             const auto keyLength = static_cast<std::size_t>(tag->keyLength());
             for (int i = keptNext; i < keptCount && count < limit; ++i, ++count) {
@@ -196,7 +221,7 @@ struct Run {
     // when the run ended with the last of them.
     long passHeldGroups(long n, std::string_view bound, bool& done) {
         done = false;
-        if (!strText || !cursor || batchChange != tag->changeCount() ||
+        if (!strText || !batch || batchChange != tag->changeCount() ||
             head.keyChange != batchChange) {
             return 0;
         }
@@ -448,6 +473,7 @@ class MergeSource : public CandidateSource {
         bool valid = scout.seekGE(range.lo);
         while (valid && keyBelow(scout.key(), range))
             valid = scout.next();
+        const std::size_t firstRun = runs_.size();
         while (valid && !keyAbove(scout.key(), range)) {
             if (runs_.size() >= budget) return false;
             Run& run = runs_.emplace_back();
@@ -473,6 +499,10 @@ class MergeSource : public CandidateSource {
                     continue;
                 }
                 run.more = true;
+                // The range's first run (often its only one: a keyword) reads
+                // on from where the scout stands.
+                if (&run == &runs_[firstRun])
+                    run.cursor = std::make_unique<CdxCursor>(scout.cursor());
                 if (groupLength == 0) return true;  // the whole range is one run
                 past_.assign(prefixAt());
                 if (!prefixSuccessor(past_) || beyond(past_, range)) return true;

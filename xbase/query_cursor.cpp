@@ -224,11 +224,11 @@ class WalkSource : public CandidateSource {
         return &out_;
     }
 
-    // The group is the entries with the key of the one handed out last; the
-    // walk passes over them when the next candidate is asked for.
+    // The group is the entries with the key of the one handed out last (the
+    // batch's current entry); the walk passes over them when the next
+    // candidate is asked for.
     void skipGroup() override {
         if (!cursor_ || !started_) return;
-        group_.assign(batch_->key());
         skipping_ = true;
     }
 
@@ -238,13 +238,15 @@ class WalkSource : public CandidateSource {
     // the cursor; false at the end.
     bool passGroup() {
         if (tag_->changeCount() == readChange_) {
+            const std::string_view group = batch_->key();  // the batch stays as it advances
             while (batch_->advance()) {
-                if (!sameShort(batch_->key(), group_)) return true;
+                if (!sameShort(batch_->key(), group)) return true;
             }
             // The cursor stands on the batch's last entry, one of the group.
             return cursor_->nextKey() && batch_->takeCursor(*cursor_);
         }
         readChange_ = tag_->changeCount();
+        group_.assign(batch_->key());
         return prefixSuccessor(group_) && cursor_->skipTo(group_) && batch_->takeCursor(*cursor_);
     }
 
@@ -275,8 +277,8 @@ class WalkSource : public CandidateSource {
     std::unique_ptr<LeafBatch> batch_;
     bool started_ = false;
     std::uint64_t readChange_ = 0;  // the tag's change count when the batch was read
-    bool skipping_ = false;         // the next candidate lies past group_
-    std::string group_;
+    bool skipping_ = false;         // the next candidate lies past the current entry's key
+    std::string group_;             // that key, when the tag changed, kept for reuse
     std::uint32_t recno_ = 0;
     Candidate out_;
 };

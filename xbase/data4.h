@@ -165,9 +165,6 @@ class Data4 {
 
     // Position helpers (data4_position.cpp).
     short leaveRecord();
-    // Makes lastWhole_ the text at width of the numeric key at from; false
-    // when its value is not whole or does not fit.
-    bool wholeText(const char* from, std::size_t width) noexcept;
     short load(std::uint32_t recno);
     // Reads the current record in full when goFromKey left it partial.
     void complete() {
@@ -228,12 +225,6 @@ class Data4 {
     // Set by goFromKey: of the current record only keyFields_ are in buffer_.
     bool partial_ = false;
     const std::vector<KeyField>* keyFields_ = nullptr;
-    // The text goFromKey last made of a numeric key (empty: none) and the
-    // key's eight bytes, as they lie in the key.
-    struct {
-        std::uint64_t keyBits = 0;
-        std::string text;
-    } lastWhole_;
     std::string blank_;
     std::vector<std::uint32_t> relationRecords_;
     bool changed_ = false;

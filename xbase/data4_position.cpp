@@ -1,7 +1,6 @@
 // Moving a table: go, top, bottom, skip in record-number or tag order, seek,
 // and the end-of-file and beginning-of-file states.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "xbase/code4.h"
@@ -97,24 +96,6 @@ short Data4::go(long recno) {
     return goFromKey(recno, none, {});
 }
 
-namespace {
-
-// memcpy for the few bytes of a field: two overlapping eight-byte moves for
-// 8 to 16 bytes instead of a call.
-void copyShort(char* to, const char* from, std::size_t n) {
-    if (n < 8 || n > 16) {
-        std::memcpy(to, from, n);
-        return;
-    }
-    std::uint64_t head = 0, tail = 0;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + n - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + n - 8, &tail, 8);
-}
-
-}  // namespace
-
 short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::string_view key) {
     if (short err = settle()) return err;
     if (recno < 1) return report(rc::kParameter, "No record " + std::to_string(recno));
@@ -133,16 +114,11 @@ short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::str
             std::memcpy(to, from, static_cast<std::size_t>(k.width));
             continue;
         }
-        // Walks in key order meet one value many times over: the text made
-        // of the last key bytes is used again while they repeat.
+        // A value that is not whole may be stored otherwise than it would be
+        // written: the record is read instead.
         const auto width = static_cast<std::size_t>(fieldLength(k.field));
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, from, sizeof bits);
-        if ((bits != lastWhole_.keyBits || lastWhole_.text.size() != width) &&
-            !wholeText(from, width)) {
+        if (!writeWholeNumber(decodeNumericKey({from, 8}), to, width))
             return load(static_cast<std::uint32_t>(recno));
-        }
-        copyShort(to, lastWhole_.text.data(), width);
     }
     partial_ = true;
     keyFields_ = &fields;
@@ -150,23 +126,6 @@ short Data4::goFromKey(long recno, const std::vector<KeyField>& fields, std::str
     recno_ = static_cast<std::uint32_t>(recno);
     cursorPlaced_ = false;
     return rc::kSuccess;
-}
-
-bool Data4::wholeText(const char* from, std::size_t width) noexcept {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, from, sizeof bits);
-    try {
-        const double value = decodeNumericKey({from, sizeof bits});
-        // A value that is not whole may be stored otherwise than it would be written.
-        if (value == std::trunc(value) &&
-            formatNumber(value, static_cast<int>(width), 0, lastWhole_.text)) {
-            lastWhole_.keyBits = bits;
-            return true;
-        }
-    } catch (...) {  // out of memory: the record is read instead
-    }
-    lastWhole_.text.clear();
-    return false;
 }
 
 const RecordSource* Data4::peek(long recno) {

@@ -91,42 +91,47 @@ int formatScaled(double scaled, int decimals, char* buf) {
     return out;
 }
 
-// The text of a whole number below 1e15 in magnitude, right-aligned at
-// length (at most 20): its digits are made two at a time from the right.
-bool formatWhole(double value, int length, std::string& out) {
+}  // namespace
+
+bool writeWholeNumber(double value, char* dest, std::size_t width) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    const bool negative = value < 0;  // -0 is written as 0
-    auto digits = static_cast<unsigned long long>(negative ? -value : value);
+    if (!(value > -1e15 && value < 1e15)) return false;  // NaN too
+    const auto whole = static_cast<long long>(value);
+    if (static_cast<double>(whole) != value) return false;
+    // The digits are made two at a time from the right; -0 is written as 0.
+    auto digits = static_cast<unsigned long long>(whole < 0 ? -whole : whole);
     char buf[20];
-    int at = 20;
+    std::size_t at = sizeof buf;
     while (digits >= 10) {
         const auto pair = static_cast<std::size_t>(digits % 100) * 2;
         digits /= 100;
         buf[--at] = kPairs[pair + 1];
         buf[--at] = kPairs[pair];
     }
-    if (digits != 0 || at == 20) buf[--at] = static_cast<char>('0' + digits);
-    if (negative) buf[--at] = '-';
-    const int n = 20 - at;
-    if (n > length) return false;
-    out.resize(static_cast<std::size_t>(length));  // as it mostly is already
-    char* o = out.data();
-    for (int i = 0; i < length - n; ++i)
-        o[i] = ' ';
-    for (int i = 0; i < n; ++i)
-        o[length - n + i] = buf[at + i];
+    if (digits != 0 || at == sizeof buf) buf[--at] = static_cast<char>('0' + digits);
+    if (whole < 0) buf[--at] = '-';
+    const std::size_t n = sizeof buf - at;
+    if (n > width) return false;
+    for (std::size_t i = 0; i < width - n; ++i)
+        dest[i] = ' ';
+    for (std::size_t i = 0; i < n; ++i)
+        dest[width - n + i] = buf[at + i];
     return true;
 }
 
-}  // namespace
-
 bool formatNumber(double value, int length, int decimals, std::string& out) {
     if (!std::isfinite(value) || length < 1 || length > 20 || decimals < 0) return false;
-    if (decimals == 0 && value == std::trunc(value) && std::fabs(value) < 1e15)
-        return formatWhole(value, length, out);
+    if (decimals == 0) {
+        char text[20];
+        if (writeWholeNumber(value, text, static_cast<std::size_t>(length))) {
+            out.assign(text, static_cast<std::size_t>(length));
+            return true;
+        }
+        if (value == std::trunc(value) && std::fabs(value) < 1e15) return false;  // too wide
+    }
     constexpr int kExactDecimals = 15;
     static constexpr double kPowers[kExactDecimals + 1] = {
         1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};

@@ -21,6 +21,10 @@ short storeFieldText(const FieldDesc& field, std::string_view text, char* dest);
 // The text an N or F field of this width stores for value; false when the
 // value does not fit the width.
 bool formatNumber(double value, int length, int decimals, std::string& out);
+// formatNumber with no decimals for a whole value below 1e15 in magnitude,
+// written in place: the width bytes at dest. False (dest untouched) for any
+// other value, or one that does not fit.
+bool writeWholeNumber(double value, char* dest, std::size_t width);
 
 // Leading-number parse: blanks, a sign, digits, a point and digits; stops at
 // the first other character; no number at all gives 0.

@@ -314,6 +314,15 @@ TEST(DbfFieldCodec, NumberParsingAndMemoBlockNumbers) {
     EXPECT_EQ(out, "  0.00");
     EXPECT_TRUE(formatNumber(-0.5, 3, 0, out));
     EXPECT_EQ(out, " -1");
+    // Whole numbers written in place, as a walk fills a field from its key.
+    char text[6] = {'#', '#', '#', '#', '#', '#'};
+    EXPECT_TRUE(writeWholeNumber(-0.0, text, 6));
+    EXPECT_EQ(std::string(text, 6), "     0");
+    EXPECT_TRUE(writeWholeNumber(-12345, text, 6));
+    EXPECT_EQ(std::string(text, 6), "-12345");
+    for (const double other : {-123456.0, 2.5, 1e15, std::nan("")})
+        EXPECT_FALSE(writeWholeNumber(other, text, 6)) << other;
+    EXPECT_EQ(std::string(text, 6), "-12345");  // untouched
 
     // Whole numbers and short decimals are written without printf; both ways agree.
     std::mt19937_64 random(7);

@@ -83,6 +83,9 @@ class Data4 {
     // Writes a change of the current record (or drops an unfinished append)
     // as a move would, staying where the table is; 0 or the error code.
     short settle() { return state_ == State::Appending || changed_ ? leaveRecord() : rc::kSuccess; }
+    // Drops what this handle holds of the index when another handle changed
+    // it since this one last looked, so that reads see it as it is now.
+    void refreshIndex();
     // Record recno as the table holds it, for expressions to read without
     // making it current (a change of the current record shows only once
     // settled); nullptr when there is no such record or it cannot be read
@@ -181,7 +184,6 @@ class Data4 {
     // Re-read what another handle may have changed: the table's record count,
     // the index's pages. Not while this handle holds the structure lock.
     void refreshCount();
-    void refreshIndex();
     bool placeCursor();
     short skipTag(long n);
 

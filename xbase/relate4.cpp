@@ -3,8 +3,9 @@
 // the table.
 //
 // Design note. Invariants:
-//  1. The plan and sort analysis are made on first use after the query or
-//     the sort changed, and dropped with them; a started walk is dropped too.
+//  1. The plan is made on first use after the query changed, and dropped
+//     with it; the sort analysis, which reads the index, at each start after
+//     the index was refreshed. A started walk is dropped with either.
 //  2. While on a record, the table's current record is the relation's record.
 //     Candidates are checked without moving the table: against their tag
 //     entry's key when the query reads the record only through parts that
@@ -308,6 +309,10 @@ struct Relate4 {
         dropWalk();
         if (queryError != rc::kSuccess) return queryError;
         if (sortError != rc::kSuccess) return sortError;
+        // A walk reads the index as it is now, with what another copy of the
+        // program stored since; the sort analysis read it before.
+        data.refreshIndex();
+        sortPlan.reset();
         const SortPlan& order = orderPlan();
         table = std::make_unique<RelationTable>(data, planTags(), query.get(), sort.get(),
                                                 order.sortWidth);

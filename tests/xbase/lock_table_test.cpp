@@ -2,12 +2,14 @@
 // record locks, lock enforcement, deny-write access, appends, a reader that
 // sees what a writer flushed, and a reader's record cache (walks in record
 // order read runs of blocks, walks in tag order scattered ones) that sees
-// another handle's flushed appends and, once it locks it, a changed record.
+// another handle's flushed appends and, once it locks it, a changed record,
+// and a query relation that finds the keys another handle flushed.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "d4_test_tables.h"
+#include "xbase/relate4.h"
 
 namespace xbase {
 namespace {
@@ -53,6 +55,38 @@ TEST(LockTable, RecordLocksExcludeOtherHandles) {
     ASSERT_EQ(d4unlock(b), 0);   // writes the change, then lets go
     ASSERT_EQ(d4lock(a, 2), 0);  // a lock re-reads the record
     EXPECT_EQ(fieldText(a, "KEYS"), "mine      ");
+}
+
+// A query relation reads the index as it is when it starts: it finds the
+// keys another handle flushed since, also after splits that the pages this
+// handle holds knew nothing of.
+TEST(LockTable, ARelationFindsWhatAnotherHandleFlushed) {
+    TempDir dir;
+    const std::string path = makeKeys(dir);
+    Engine code;
+    Data4* a = d4open(code, path.c_str());
+    Data4* b = d4open(code, path.c_str());
+    ASSERT_TRUE(a && b);
+    auto matches = [](Data4* data) {
+        Relate4* r = relate4init(data);
+        EXPECT_EQ(relate4querySet(r, "UPPER(KEYS) + STR(ITEMS) = 'HOT '"), 0);
+        EXPECT_EQ(relate4sortSet(r, "ITEMS"), 0);
+        int n = 0;
+        for (short rc = relate4top(r); rc == 0; rc = relate4skip(r, 1))
+            ++n;
+        relate4freeVB(r, 0);
+        return n;
+    };
+    EXPECT_EQ(matches(a), 0);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(appendKey(b, "hot", 1000 + i, 1), 0);
+    ASSERT_EQ(d4flush(b), 0);
+    EXPECT_EQ(matches(a), 300);
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(appendKey(b, i % 2 ? "hot" : "cold" + std::to_string(i), 5000 + i, 1), 0);
+    ASSERT_EQ(d4flush(b), 0);
+    EXPECT_EQ(matches(a), 1800);
+    EXPECT_EQ(matches(b), 1800);
 }
 
 TEST(LockTable, EnforcementRefusesChangesWithoutTheLock) {

@@ -123,11 +123,31 @@ long long FptFile::textLength(std::uint32_t block) {
 short FptFile::read(std::uint32_t block, std::string& text) {
     text.clear();
     if (block == 0) return rc::kSuccess;
-    long long length = textLength(block);
-    if (length < 0) return rc::kMemo;
+    if (block < firstDataBlock()) return rc::kMemo;
+    // One read takes the block's header and, for most texts, the whole text;
+    // only a longer one needs the file's size, checked before its buffer is
+    // made, and a second read.
+    constexpr std::size_t kFirstRead = 4096;
+    const std::uint64_t off = std::uint64_t(block) * static_cast<std::uint64_t>(blockSize_);
+    text.resize(kFirstRead);
+    const long long got = file_->readSome(off, text.data(), kFirstRead);
+    const auto* head = reinterpret_cast<const unsigned char*>(text.data());
+    if (got < 8 || be32(head) != kTextMemo) {
+        text.clear();
+        return rc::kMemo;
+    }
+    const std::uint64_t length = be32(head + 4);
+    const auto have = static_cast<std::uint64_t>(got) - 8;
+    if (length > have) {
+        const long long size = file_->size();
+        if (size < 0 || off + 8 + length > static_cast<std::uint64_t>(size)) {
+            text.clear();
+            return rc::kMemo;
+        }
+    }
+    text.erase(0, 8);
     text.resize(static_cast<std::size_t>(length));
-    std::uint64_t off = std::uint64_t(block) * static_cast<std::uint64_t>(blockSize_) + 8;
-    if (length > 0 && !file_->read(off, text.data(), text.size())) {
+    if (length > have && !file_->read(off + 8 + have, text.data() + have, length - have)) {
         text.clear();
         return rc::kRead;
     }

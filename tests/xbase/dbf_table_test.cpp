@@ -248,6 +248,43 @@ TEST(FptMemo, DamagedBlockNumbersReadAsEmpty) {
     }
 }
 
+// A memo is read with its header in one read when it is short; texts around
+// and past that first read's size come back whole, and one whose length
+// runs a byte past the end of the file reads as empty.
+TEST(FptMemo, TextsOfEveryLengthReadBackWhole) {
+    TempDir dir;
+    auto f = makeMemo(dir.file("t.fpt"));
+    std::vector<std::pair<std::uint32_t, std::string>> memos;
+    for (const std::size_t length : {1u, 4087u, 4088u, 4089u, 4095u, 10000u}) {
+        std::string text(length, 'a');
+        for (std::size_t i = 0; i < length; ++i)
+            text[i] = static_cast<char>('a' + i % 26);
+        std::uint32_t block = 0;
+        ASSERT_EQ(f->append(text, block), 0);
+        memos.emplace_back(block, text);
+    }
+    ASSERT_EQ(f->flush(false), 0);
+    std::string text;
+    for (const auto& [block, want] : memos) {
+        ASSERT_EQ(f->read(block, text), 0) << want.size();
+        EXPECT_EQ(text, want);
+    }
+    // The last memo ends the file: a length one longer runs past it.
+    std::string bytes = readFile(dir.file("t.fpt"));
+    const std::size_t head = std::size_t{memos.back().first} * 64;
+    bytes.resize(head + 8 + 10000);
+    bytes[head + 6] = static_cast<char>(10001 >> 8);
+    bytes[head + 7] = static_cast<char>(10001 & 0xFF);
+    writeFile(dir.file("t.fpt"), bytes);
+    short err = 0;
+    auto cut = FptFile::open(dir.file("t.fpt"), err);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->read(memos.back().first, text), rc::kMemo);
+    EXPECT_EQ(text, "");
+    ASSERT_EQ(cut->read(memos[3].first, text), 0);
+    EXPECT_EQ(text, memos[3].second);
+}
+
 TEST(FptMemo, NeverReusesBlocksPastAStaleHeader) {
     TempDir dir;
     {

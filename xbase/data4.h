@@ -84,7 +84,8 @@ class Data4 {
     // as a move would, staying where the table is; 0 or the error code.
     short settle() { return state_ == State::Appending || changed_ ? leaveRecord() : rc::kSuccess; }
     // Drops what this handle holds of the index when another handle changed
-    // it since this one last looked, so that reads see it as it is now.
+    // it since this one last looked, so that reads see it as it is now (not
+    // while this handle holds the structure lock: then nobody else changes it).
     void refreshIndex();
     // Record recno as the table holds it, for expressions to read without
     // making it current (a change of the current record shows only once
@@ -181,8 +182,8 @@ class Data4 {
         return false;
     }
     void setEof();
-    // Re-read what another handle may have changed: the table's record count,
-    // the index's pages. Not while this handle holds the structure lock.
+    // Re-reads the table's record count, which another handle may have
+    // changed; not while this handle holds the structure lock.
     void refreshCount();
     bool placeCursor();
     short skipTag(long n);

@@ -45,9 +45,7 @@ std::string memo_text(xbase::Field4* field, platform::Dialogs& dialogs) {
                            "CodeBasic Error", platform::Icon::Critical, platform::Buttons::Ok);
         return {};
     }
-    std::string text(static_cast<std::size_t>(length), ' ');
-    xbase::u4memCpy(text.data(), bytes, length);
-    return text;
+    return std::string(bytes, static_cast<std::size_t>(length));
 }
 
 std::string cstr_text(const char* text) {

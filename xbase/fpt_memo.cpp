@@ -129,27 +129,22 @@ short FptFile::read(std::uint32_t block, std::string& text) {
     // made, and a second read.
     constexpr std::size_t kFirstRead = 4096;
     const std::uint64_t off = std::uint64_t(block) * static_cast<std::uint64_t>(blockSize_);
-    text.resize(kFirstRead);
-    const long long got = file_->readSome(off, text.data(), kFirstRead);
-    const auto* head = reinterpret_cast<const unsigned char*>(text.data());
-    if (got < 8 || be32(head) != kTextMemo) {
-        text.clear();
-        return rc::kMemo;
-    }
-    const std::uint64_t length = be32(head + 4);
-    const auto have = static_cast<std::uint64_t>(got) - 8;
+    unsigned char first[kFirstRead];
+    const long long got = file_->readSome(off, first, kFirstRead);
+    if (got < 8 || be32(first) != kTextMemo) return rc::kMemo;
+    const std::uint64_t length = be32(first + 4);
+    const std::uint64_t have = std::min(length, static_cast<std::uint64_t>(got) - 8);
     if (length > have) {
         const long long size = file_->size();
-        if (size < 0 || off + 8 + length > static_cast<std::uint64_t>(size)) {
-            text.clear();
-            return rc::kMemo;
-        }
+        if (size < 0 || off + 8 + length > static_cast<std::uint64_t>(size)) return rc::kMemo;
     }
-    text.erase(0, 8);
-    text.resize(static_cast<std::size_t>(length));
-    if (length > have && !file_->read(off + 8 + have, text.data() + have, length - have)) {
-        text.clear();
-        return rc::kRead;
+    text.assign(reinterpret_cast<const char*>(first) + 8, static_cast<std::size_t>(have));
+    if (length > have) {
+        text.resize(static_cast<std::size_t>(length));
+        if (!file_->read(off + 8 + have, text.data() + have, length - have)) {
+            text.clear();
+            return rc::kRead;
+        }
     }
     return rc::kSuccess;
 }

@@ -100,10 +100,16 @@ std::optional<std::string> build_query_expression(const std::vector<std::string>
         condition = " .AND. Order < " + headerSize;
     }
 
+    constexpr std::string_view kOr = " .OR. ";
     std::string query;
+    query.reserve(keywords.size() *
+                  (kOr.size() + kTermStart.size() + kKeyWidth + 1 + condition.size()));
     for (const std::string& keyword : keywords) {
-        if (!query.empty()) query += " .OR. ";
-        query += std::string(kTermStart) + xbase::upperCp1252(keyword) + "'" + condition;
+        if (!query.empty()) query += kOr;
+        query += kTermStart;
+        query += xbase::upperCp1252(keyword);
+        query += '\'';
+        query += condition;
     }
     return query;
 }

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "xbase/cdx_index.h"
 
@@ -18,21 +18,22 @@ class LeafBatch {
     explicit LeafBatch(CdxTag& tag, int size = 64)
         : size_(size),
           length_(static_cast<std::size_t>(tag.keyLength())),
-          keys_(length_ * static_cast<std::size_t>(size)),
-          recnos_(static_cast<std::size_t>(size)) {}
+          // One block: the record numbers, then the keys.
+          recnos_(new std::uint32_t[static_cast<std::size_t>(size) * (1 + (length_ + 3) / 4)]),
+          keys_(reinterpret_cast<unsigned char*>(recnos_.get() + size)) {}
 
     // Reads the entries after the cursor's own (see CdxCursor::nextEntries);
     // the first of them is current. False past the last entry.
     bool fill(CdxCursor& cursor) {
         at_ = 0;
-        count_ = cursor.nextEntries(keys_.data(), recnos_.data(), size_);
+        count_ = cursor.nextEntries(keys_, recnos_.get(), size_);
         return count_ > 0;
     }
     // Makes the cursor's own entry the only one, current.
     bool takeCursor(const CdxCursor& cursor) {
         at_ = count_ = 0;
         if (!cursor.valid()) return false;
-        std::memcpy(keys_.data(), cursor.key().data(), length_);
+        std::memcpy(keys_, cursor.key().data(), length_);
         recnos_[0] = cursor.recNo();
         count_ = 1;
         return true;
@@ -82,14 +83,15 @@ class LeafBatch {
 
   private:
     std::string_view keyAt(int i) const {
-        return {reinterpret_cast<const char*>(keys_.data()) + static_cast<std::size_t>(i) * length_,
+        return {reinterpret_cast<const char*>(keys_) + static_cast<std::size_t>(i) * length_,
                 length_};
     }
 
     int size_;
     std::size_t length_;
-    std::vector<unsigned char> keys_;  // size_ keys of length_ bytes
-    std::vector<std::uint32_t> recnos_;
+    // Left unset when made: only the entries read are ever looked at.
+    std::unique_ptr<std::uint32_t[]> recnos_;
+    unsigned char* keys_;  // in recnos_'s block: size_ keys of length_ bytes
     int count_ = 0;
     int at_ = 0;
 };

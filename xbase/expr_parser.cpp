@@ -189,6 +189,7 @@ class Parser {
         const int depth = std::max(left.depth, right.depth) + 1;
         const std::size_t begin = left.begin;
         const std::size_t end = right.end;
+        node->args.reserve(2);
         node->args.push_back(std::move(left.node));
         node->args.push_back(std::move(right.node));
         if (short e = typeBinary(kind, *node)) return fail(e);

@@ -285,6 +285,16 @@ class MergeSource : public CandidateSource {
     // the runs exceed budget.
     bool open(const std::vector<PlanTag>& tags, const QueryPlan& plan, const SortPlan& sort,
               std::size_t budget) {
+        // Room for a few runs' kept keys and places, which most searches
+        // (a keyword or three) do not outgrow.
+        constexpr std::size_t kFewRuns = 4;
+        runs_.reserve(std::min(budget, kFewRuns));
+        heap_.reserve(std::min(budget, kFewRuns));
+        if (!plan.scans.empty()) {
+            const auto tag = static_cast<std::size_t>(plan.scans.front().tag);
+            arena_.reserve(kFewRuns * Run::kKept *
+                           static_cast<std::size_t>(tags[tag].tag->keyLength()));
+        }
         for (const TagRanges& scan : plan.scans) {
             const auto tagIndex = static_cast<std::size_t>(scan.tag);
             const TagOrder& order = sort.tagOrders[tagIndex];

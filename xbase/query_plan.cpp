@@ -33,6 +33,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace xbase {
 
@@ -98,8 +99,9 @@ bool emptyRange(const KeyRange& r) {
 // The keys of length keyLength that begin with prefix run from prefix + 0x00...
 // to prefix + 0xFF...
 std::string padKey(std::string_view prefix, int keyLength, char fill) {
-    std::string key(prefix.substr(0, static_cast<std::size_t>(keyLength)));
-    key.resize(static_cast<std::size_t>(keyLength), fill);
+    std::string key(static_cast<std::size_t>(keyLength), fill);
+    prefix = prefix.substr(0, key.size());
+    key.replace(0, prefix.size(), prefix);
     return key;
 }
 
@@ -113,8 +115,6 @@ std::string rightTrimmed(std::string_view text) {
 // The keys a character comparison of the key expression with literal can hold.
 std::optional<KeyRange> characterRange(const std::string& op, const std::string& literal,
                                        int keyLength) {
-    const std::string low(static_cast<std::size_t>(keyLength), '\0');
-    const std::string high(static_cast<std::size_t>(keyLength), '\xFF');
     if (op == "=")
         return KeyRange{padKey(literal, keyLength, '\0'), padKey(literal, keyLength, '\xFF')};
     // Exact and ordering comparisons may ignore trailing blanks of the
@@ -122,8 +122,11 @@ std::optional<KeyRange> characterRange(const std::string& op, const std::string&
     const std::string trimmed = rightTrimmed(literal);
     if (op == "==")
         return KeyRange{padKey(trimmed, keyLength, '\0'), padKey(trimmed, keyLength, '\xFF')};
-    if (op == ">" || op == ">=") return KeyRange{padKey(trimmed, keyLength, '\0'), high};
-    if (op == "<" || op == "<=") return KeyRange{low, padKey(literal, keyLength, '\xFF')};
+    const auto length = static_cast<std::size_t>(keyLength);
+    if (op == ">" || op == ">=")
+        return KeyRange{padKey(trimmed, keyLength, '\0'), std::string(length, '\xFF')};
+    if (op == "<" || op == "<=")
+        return KeyRange{std::string(length, '\0'), padKey(literal, keyLength, '\xFF')};
     return std::nullopt;
 }
 
@@ -173,7 +176,7 @@ Candidates comparisonCandidates(const ExprNode& node, const std::vector<PlanTag>
     if (!range) return std::nullopt;
     std::vector<TagRanges> out(1);
     out[0].tag = tag;
-    if (!emptyRange(*range)) out[0].ranges.push_back(*range);
+    if (!emptyRange(*range)) out[0].ranges.push_back(std::move(*range));
     return out;
 }
 

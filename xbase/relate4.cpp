@@ -38,13 +38,11 @@ class RelationTable : public QueryTable {
     RelationTable(Data4& data, const std::vector<PlanTag>& tags, const Expression* query,
                   const Expression* sort, int sortWidth)
         : data_(data), query_(query), sort_(sort), sortWidth_(sortWidth) {
+        tags_.reserve(tags.size());
         for (const PlanTag& tag : tags) {
-            tags_.push_back(tag.tag);
-            keys_.push_back(tag.key);
-            keyLengths_.push_back(static_cast<std::size_t>(tag.tag->keyLength()));
-            keyFields_.push_back(tag.key->keyFields(tag.tag->keyLength(), data.recordLayout()));
+            tags_.push_back({tag.tag, tag.key, static_cast<std::size_t>(tag.tag->keyLength()),
+                             tag.key->keyFields(tag.tag->keyLength(), data.recordLayout())});
         }
-        bindings_.resize(tags.size());
     }
 
     std::uint32_t recordCount() override { return static_cast<std::uint32_t>(data_.recCount()); }
@@ -66,9 +64,8 @@ class RelationTable : public QueryTable {
     // where the key holds them; 0 or the table's code.
     short place(const Candidate& c) {
         if (keyCurrent(c)) {
-            const auto tag = static_cast<std::size_t>(c.tag);
-            if (!keyFields_[tag].empty())
-                return data_.goFromKey(static_cast<long>(c.recno), keyFields_[tag], c.key);
+            const std::vector<KeyField>& fields = tags_[static_cast<std::size_t>(c.tag)].keyFields;
+            if (!fields.empty()) return data_.goFromKey(static_cast<long>(c.recno), fields, c.key);
         }
         return data_.go(static_cast<long>(c.recno));
     }
@@ -81,8 +78,8 @@ class RelationTable : public QueryTable {
     // The key of an entry read before its tag last changed may be stale.
     bool keyCurrent(const Candidate& c) const override {
         if (c.tag < 0) return false;
-        const auto tag = static_cast<std::size_t>(c.tag);
-        return c.key.size() == keyLengths_[tag] && c.keyChange == tags_[tag]->changeCount();
+        const PerTag& t = tags_[static_cast<std::size_t>(c.tag)];
+        return c.key.size() == t.keyLength && c.keyChange == t.tag->changeCount();
     }
 
   private:
@@ -106,28 +103,29 @@ class RelationTable : public QueryTable {
     // The query bound to a tag's keys, made when first needed: a walk whose
     // plan is exact may never judge a key. Null when the key cannot serve.
     const KeyBinding* bindingOf(std::size_t tag) {
-        Binding& b = bindings_[tag];
-        if (!b.tried) {
-            b.tried = true;
-            b.binding = query_->bindKey(*keys_[tag], static_cast<int>(keyLengths_[tag]),
-                                        data_.recordLayout());
+        PerTag& t = tags_[tag];
+        if (!t.bindingTried) {
+            t.bindingTried = true;
+            t.binding =
+                query_->bindKey(*t.key, static_cast<int>(t.keyLength), data_.recordLayout());
         }
-        return b.binding ? &*b.binding : nullptr;
+        return t.binding ? &*t.binding : nullptr;
     }
 
-    struct Binding {
-        bool tried = false;
+    // What the table knows of each PlanTag.
+    struct PerTag {
+        CdxTag* tag = nullptr;
+        const Expression* key = nullptr;
+        std::size_t keyLength = 0;
+        std::vector<KeyField> keyFields;
+        bool bindingTried = false;
         std::optional<KeyBinding> binding;
     };
 
     Data4& data_;
     const Expression* query_;
     std::optional<Fixed> fixed_;
-    std::vector<Binding> bindings_;                 // per PlanTag
-    std::vector<CdxTag*> tags_;                     // per PlanTag
-    std::vector<const Expression*> keys_;           // per PlanTag
-    std::vector<std::size_t> keyLengths_;           // per PlanTag
-    std::vector<std::vector<KeyField>> keyFields_;  // per PlanTag
+    std::vector<PerTag> tags_;
     const Expression* sort_;
     int sortWidth_;
 };

@@ -70,8 +70,10 @@ std::optional<KeyBinding> Expression::bindKey(const Expression& keyExpr, int key
     return program(src).bindKey(*root_, *keyExpr.root_, keyLength, src);
 }
 
-std::vector<KeyField> Expression::keyFields(int keyLength, const RecordSource& src) const {
-    return keyFieldsOf(*root_, keyLength, src);
+const std::vector<KeyField>& Expression::keyFields(int keyLength, const RecordSource& src) const {
+    if (!keyFields_ || keyFields_->first != keyLength)
+        keyFields_.emplace(keyLength, keyFieldsOf(*root_, keyLength, src));
+    return keyFields_->second;
 }
 
 bool Expression::holds(const RecordSource& src, const KeyBinding& binding,
@@ -84,23 +86,47 @@ Value Expression::evaluate(const RecordSource& src, const KeyBinding& binding,
     return program(src).evaluate(src, binding, key);
 }
 
-std::string normalizeExprText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+namespace {
+
+// Hands each character of text's normalized form (see normalizeExprText) to
+// out, while out returns true; false when out stopped it.
+template <typename Out>
+bool forEachNormalized(std::string_view text, Out out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\'' || c == '"' || c == '[') {
-            // A string literal, copied as it is up to its closing delimiter.
+            // A string literal, passed as it is up to its closing delimiter.
             const char close = c == '[' ? ']' : c;
             std::size_t end = text.find(close, i + 1);
             end = end == std::string_view::npos ? text.size() : end + 1;
-            out.append(text.substr(i, end - i));
-            i = end - 1;
+            for (; i < end; ++i) {
+                if (!out(text[i])) return false;
+            }
+            --i;
         } else if (!isExprBlank(c)) {
-            out += static_cast<char>(upperCp1252(static_cast<unsigned char>(c)));
+            if (!out(static_cast<char>(upperCp1252(static_cast<unsigned char>(c))))) return false;
         }
     }
+    return true;
+}
+
+}  // namespace
+
+std::string normalizeExprText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    forEachNormalized(text, [&](char c) {
+        out += c;
+        return true;
+    });
     return out;
+}
+
+bool normalizesTo(std::string_view text, std::string_view normalized) {
+    std::size_t at = 0;
+    return forEachNormalized(
+               text, [&](char c) { return at < normalized.size() && normalized[at++] == c; }) &&
+           at == normalized.size();
 }
 
 }  // namespace xbase

@@ -157,8 +157,9 @@ class Expression {
     // when it is a character field of its own width, or STR() of a
     // whole-number numeric field at the field's width (the right-aligned
     // form in which whole numbers are stored); a numeric key when it is a
-    // whole-number field alone.
-    std::vector<KeyField> keyFields(int keyLength, const RecordSource& src) const;
+    // whole-number field alone. Worked out on first use and kept, as the
+    // expression's fields do not change.
+    const std::vector<KeyField>& keyFields(int keyLength, const RecordSource& src) const;
     // Evaluates with the bound parts read from key, a key of that tag; src
     // gives the rest (its current record is not read).
     Value evaluate(const RecordSource& src, const KeyBinding& binding, std::string_view key) const;
@@ -177,12 +178,15 @@ class Expression {
     mutable std::unique_ptr<const ExprProgram> program_;
     std::string source_;
     mutable std::optional<std::string> normalized_;
+    mutable std::optional<std::pair<int, std::vector<KeyField>>> keyFields_;  // by key length
 };
 
 // Text of an expression with letters upper-cased and blanks removed outside
 // string literals, so "UPPER(Keys) + STR(Items)" and "upper(keys)+str(items)"
 // compare equal.
 std::string normalizeExprText(std::string_view text);
+// normalizeExprText(text) == normalized, without making the text.
+bool normalizesTo(std::string_view text, std::string_view normalized);
 
 // Index key bytes of a value: Character padded with blanks (or cut) to
 // keyLength; Numeric and Date as the 8-byte order-preserving double transform;

@@ -83,9 +83,8 @@ std::optional<Value> constantValue(const ExprNode& node, const RecordSource& src
 
 int matchingTag(const ExprNode& node, const std::vector<PlanTag>& tags) {
     if (node.kind == ExprNode::Kind::Constant) return -1;
-    const std::string text = normalizeExprText(node.source);
     for (std::size_t i = 0; i < tags.size(); ++i) {
-        if (tags[i].normalizedKey == text && tags[i].key->type() == node.type) {
+        if (tags[i].key->type() == node.type && normalizesTo(node.source, tags[i].normalizedKey)) {
             return static_cast<int>(i);
         }
     }
@@ -329,7 +328,7 @@ int strSuffixOffset(const PlanTag& tag, const std::string& sortText) {
     const ExprNode& str = *root.args[1];
     if (head.type != ValueType::Character || str.kind != ExprNode::Kind::Function ||
         upperAscii(str.op) != "STR" || str.args.empty() || str.args.size() > 2 ||
-        normalizeExprText(str.args[0]->source) != sortText) {
+        !normalizesTo(str.args[0]->source, sortText)) {
         return 0;
     }
     if (head.width <= 0 || head.width + str.width != tag.tag->keyLength()) return 0;

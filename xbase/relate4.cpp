@@ -41,7 +41,7 @@ class RelationTable : public QueryTable {
         tags_.reserve(tags.size());
         for (const PlanTag& tag : tags) {
             tags_.push_back({tag.tag, tag.key, static_cast<std::size_t>(tag.tag->keyLength()),
-                             tag.key->keyFields(tag.tag->keyLength(), data.recordLayout())});
+                             &tag.key->keyFields(tag.tag->keyLength(), data.recordLayout())});
         }
     }
 
@@ -64,7 +64,7 @@ class RelationTable : public QueryTable {
     // where the key holds them; 0 or the table's code.
     short place(const Candidate& c) {
         if (keyCurrent(c)) {
-            const std::vector<KeyField>& fields = tags_[static_cast<std::size_t>(c.tag)].keyFields;
+            const std::vector<KeyField>& fields = *tags_[static_cast<std::size_t>(c.tag)].keyFields;
             if (!fields.empty()) return data_.goFromKey(static_cast<long>(c.recno), fields, c.key);
         }
         return data_.go(static_cast<long>(c.recno));
@@ -117,7 +117,7 @@ class RelationTable : public QueryTable {
         CdxTag* tag = nullptr;
         const Expression* key = nullptr;
         std::size_t keyLength = 0;
-        std::vector<KeyField> keyFields;
+        const std::vector<KeyField>* keyFields = nullptr;  // kept by the key expression
         bool bindingTried = false;
         std::optional<KeyBinding> binding;
     };

@@ -40,6 +40,25 @@ TEST_F(ExprParse, NormalizedTextIgnoresCaseAndBlanksOutsideStrings) {
               "FILTER='a b'.OR.X=\"c d\".OR.[e f]");
     EXPECT_EQ(normalizeExprText("a = 'unterminated  x"), "A='unterminated  x");
     EXPECT_EQ(normalizeExprText("\tItems\r\n"), "ITEMS");
+
+    // normalizesTo answers as a comparison with the normalized text would,
+    // stopping early and caring for literals and length alike.
+    const char* texts[] = {
+        "upper(keys) + str( items )", "a = 'unterminated  x", "Filter = 'a b'", "Items", "", " "};
+    const char* forms[] = {"UPPER(KEYS)+STR(ITEMS)",
+                           "UPPER(KEYS)+STR(ITEMS",
+                           "A='unterminated  x",
+                           "FILTER='A B'",
+                           "FILTER='a b'",
+                           "ITEMS",
+                           "ITEMSX",
+                           "ITEM",
+                           ""};
+    for (const char* text : texts) {
+        for (const char* form : forms)
+            EXPECT_EQ(normalizesTo(text, form), normalizeExprText(text) == form)
+                << text << " " << form;
+    }
 }
 
 TEST_F(ExprParse, ErrorCodes) {

@@ -40,8 +40,11 @@ class RelationTable : public QueryTable {
         : data_(data), query_(query), sort_(sort), sortWidth_(sortWidth) {
         tags_.reserve(tags.size());
         for (const PlanTag& tag : tags) {
-            tags_.push_back({tag.tag, tag.key, static_cast<std::size_t>(tag.tag->keyLength()),
-                             &tag.key->keyFields(tag.tag->keyLength(), data.recordLayout())});
+            PerTag& t = tags_.emplace_back();
+            t.tag = tag.tag;
+            t.key = tag.key;
+            t.keyLength = static_cast<std::size_t>(tag.tag->keyLength());
+            t.keyFields = &tag.key->keyFields(tag.tag->keyLength(), data.recordLayout());
         }
     }
 

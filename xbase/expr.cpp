@@ -58,6 +58,15 @@ Value Expression::evaluate(const RecordSource& src) const {
 }
 
 std::string Expression::key(const RecordSource& src) const {
+    if (!recipeTried_) {
+        recipeTried_ = true;
+        if (std::optional<KeyRecipe> recipe = keyRecipeOf(*root_, width(), src))
+            recipe_ = std::make_unique<const KeyRecipe>(std::move(*recipe));
+    }
+    if (recipe_) {
+        std::string key(static_cast<std::size_t>(width()), ' ');
+        if (writeKeyByRecipe(*recipe_, src, key.data())) return key;
+    }
     return encodeKey(evaluate(src), width());
 }
 

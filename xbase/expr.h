@@ -40,6 +40,7 @@
 namespace xbase {
 
 class ExprProgram;  // the compiled form that evaluate() runs (expr_eval.h)
+struct KeyRecipe;   // how key() writes a key without evaluating (expr_eval.h)
 
 enum class ValueType : char { Character = 'C', Numeric = 'N', Date = 'D', Logical = 'L' };
 
@@ -179,6 +180,10 @@ class Expression {
     std::string source_;
     mutable std::optional<std::string> normalized_;
     mutable std::optional<std::pair<int, std::vector<KeyField>>> keyFields_;  // by key length
+    // How key() writes keys from the record's bytes, worked out on its first
+    // call; empty when they are evaluated.
+    mutable bool recipeTried_ = false;
+    mutable std::unique_ptr<const KeyRecipe> recipe_;
 };
 
 // Text of an expression with letters upper-cased and blanks removed outside

@@ -28,6 +28,7 @@
 #include "xbase/expr_eval.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -780,6 +781,94 @@ std::vector<KeyField> keyFieldsOf(const ExprNode& keyExpr, int keyLength, const 
         if (field >= 0) out.push_back({field, part.offset, part.width});
     }
     return out;
+}
+
+namespace {
+
+// Adds the parts of a character key from offset on; false when a part has
+// another form.
+bool recipeParts(const ExprNode& node, int offset, const RecordSource& src,
+                 std::vector<KeyRecipe::Part>& out) {
+    if (isConcat(node)) {
+        const int left = exactWidth(*node.args[0], src);
+        return left >= 0 && recipeParts(*node.args[0], offset, src, out) &&
+               recipeParts(*node.args[1], offset + left, src, out);
+    }
+    const int width = exactWidth(node, src);
+    if (width < 0) return false;
+    if (const int field = storedField(node, width, src); field >= 0) {
+        const bool text = node.kind == ExprNode::Kind::Field;
+        out.push_back(
+            {text ? KeyRecipe::Step::Copy : KeyRecipe::Step::WholeText, field, offset, width});
+        return true;
+    }
+    if (node.kind == ExprNode::Kind::Function && node.op == "UPPER" && node.args.size() == 1) {
+        const int field = storedField(*node.args[0], width, src);
+        if (field < 0 || node.args[0]->kind != ExprNode::Kind::Field) return false;
+        out.push_back({KeyRecipe::Step::Upper, field, offset, width});
+        return true;
+    }
+    return false;
+}
+
+// A whole number in the plain form (see writeKeyByRecipe) and its value.
+bool plainWholeNumber(std::string_view text, double& value) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative) ++i;
+    const std::size_t digits = text.size() - i;
+    if (digits == 0 || digits > 15 || (text[i] == '0' && (digits > 1 || negative))) return false;
+    std::uint64_t whole = 0;
+    for (; i < text.size(); ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (digit > 9) return false;
+        whole = whole * 10 + digit;
+    }
+    value = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
+    return true;
+}
+
+}  // namespace
+
+std::optional<KeyRecipe> keyRecipeOf(const ExprNode& keyExpr, int keyLength,
+                                     const RecordSource& src) {
+    KeyRecipe recipe;
+    if (keyExpr.kind == ExprNode::Kind::Field && keyExpr.type == ValueType::Numeric) {
+        if (keyLength != 8 || !wholeNumbers(src.field(keyExpr.fieldIndex))) return std::nullopt;
+        recipe.numericField = keyExpr.fieldIndex;
+        return recipe;
+    }
+    if (exactWidth(keyExpr, src) != keyLength || !recipeParts(keyExpr, 0, src, recipe.parts))
+        return std::nullopt;
+    return recipe;
+}
+
+bool writeKeyByRecipe(const KeyRecipe& recipe, const RecordSource& src, char* key) {
+    double value = 0;
+    if (recipe.numericField >= 0) {
+        if (!plainWholeNumber(src.fieldBytes(recipe.numericField), value)) return false;
+        const std::string number = numericKey(value);
+        std::memcpy(key, number.data(), number.size());
+        return true;
+    }
+    for (const KeyRecipe::Part& part : recipe.parts) {
+        const std::string_view bytes = src.fieldBytes(part.field);
+        if (bytes.size() != static_cast<std::size_t>(part.width)) return false;
+        switch (part.step) {
+            case KeyRecipe::Step::Upper:
+                upperCp1252(bytes.data(), bytes.size(), key + part.offset);
+                break;
+            case KeyRecipe::Step::WholeText:
+                if (!plainWholeNumber(bytes, value)) return false;
+                [[fallthrough]];
+            case KeyRecipe::Step::Copy:
+                std::memcpy(key + part.offset, bytes.data(), bytes.size());
+                break;
+        }
+    }
+    return true;
 }
 
 Value evaluateConstant(const ExprNode& node, const RecordSource& src) {

@@ -69,6 +69,33 @@ int exactWidth(const ExprNode& node, const RecordSource& src);
 // See Expression::keyFields.
 std::vector<KeyField> keyFieldsOf(const ExprNode& keyExpr, int keyLength, const RecordSource& src);
 
+// How a key is written from its record's stored bytes alone, without
+// evaluating the expression: a concatenation of character fields, UPPER()
+// of them and STR() of whole-number fields at their width, or a whole-number
+// field alone (a numeric key).
+struct KeyRecipe {
+    enum class Step { Copy, Upper, WholeText };
+    struct Part {
+        Step step = Step::Copy;
+        int field = 0;
+        int offset = 0;
+        int width = 0;
+    };
+    std::vector<Part> parts;  // a character key, parts covering it in order
+    int numericField = -1;    // else the field of a numeric key
+};
+
+// The recipe of a key expression of keyLength bytes; nullopt when it has
+// another form.
+std::optional<KeyRecipe> keyRecipeOf(const ExprNode& keyExpr, int keyLength,
+                                     const RecordSource& src);
+
+// Writes the key of src's current record into key (the recipe's keyLength
+// bytes). False when a number is not stored in the plain form whose text
+// STR() gives back byte for byte (blanks, an optional minus, at most 15
+// digits without leading zeros): the key is then to be evaluated.
+bool writeKeyByRecipe(const KeyRecipe& recipe, const RecordSource& src, char* key);
+
 // The value of a tree that reads no field and calls no record function.
 Value evaluateConstant(const ExprNode& node, const RecordSource& src);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/xbase/expr_test_record.h"
+#include "xbase/expr_eval.h"
 
 namespace xbase::test {
 namespace {
@@ -130,6 +131,36 @@ TEST_F(ExprShortCuts, KeyFieldsAreThoseStoredUnchanged) {
     EXPECT_TRUE(compiled("Items", rec)->keyFields(8, rec)[0].numeric);
     EXPECT_EQ(fieldsOf("Price"), F{});
     EXPECT_EQ(fieldsOf("Items + 1"), F{});
+}
+
+// Keys written from the record's bytes (the recipe) are the keys the
+// evaluator gives, for every stored form of a number: plain ones are copied,
+// others (leading zeros, a minus zero, signs, decimals, blanks after) are
+// evaluated.
+TEST_F(ExprShortCuts, KeysWrittenByRecipeAreTheEvaluatedKeys) {
+    const char* withRecipe[] = {"UPPER(KEYS)+STR(ITEMS)", "Keys + Filter + STR(Items, 10, 0)",
+                                "Items", "UPPER(Filter) + Keys"};
+    for (const char* text : withRecipe)
+        EXPECT_TRUE(keyRecipeOf(compiled(text, rec)->root(), compiled(text, rec)->width(), rec))
+            << text;
+    for (const char* text : {"STR(Items, 8) + Keys", "Price", "TRIM(Keys) + Filter", "DTOS(Date)"})
+        EXPECT_FALSE(keyRecipeOf(compiled(text, rec)->root(), compiled(text, rec)->width(), rec))
+            << text;
+
+    const char* numbers[] = {"5",  "0",  "-5", "0005", "-0",         "",          "1e3",
+                             "5.", "5 ", "+5", "- 5",  "9999999999", "-123456789"};
+    const char* words[] = {"abc", "\xff\xe9\x9a", "", "A b"};
+    for (const char* text : withRecipe) {
+        for (const char* number : numbers) {
+            for (const char* word : words) {
+                rec.set("Items", number);
+                rec.set("Keys", word);
+                auto key = compiled(text, rec);
+                EXPECT_EQ(key->key(rec), encodeKey(key->evaluate(rec), key->width()))
+                    << text << " Items '" << number << "' Keys '" << word << "'";
+            }
+        }
+    }
 }
 
 }  // namespace

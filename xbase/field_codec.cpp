@@ -93,6 +93,9 @@ int formatScaled(double scaled, int decimals, char* buf) {
 
 }  // namespace
 
+// The widest number field formatNumber writes.
+constexpr int kMaxNumberWidth = 20;
+
 bool writeWholeNumber(double value, char* dest, std::size_t width) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -123,7 +126,8 @@ bool writeWholeNumber(double value, char* dest, std::size_t width) {
 }
 
 bool formatNumber(double value, int length, int decimals, std::string& out) {
-    if (!std::isfinite(value) || length < 1 || length > 20 || decimals < 0) return false;
+    if (!std::isfinite(value) || length < 1 || length > kMaxNumberWidth || decimals < 0)
+        return false;
     if (decimals == 0) {
         char text[20];
         if (writeWholeNumber(value, text, static_cast<std::size_t>(length))) {
@@ -182,10 +186,13 @@ short storeFieldText(const FieldDesc& field, std::string_view text, char* dest) 
                 return rc::kSuccess;
             }
             double value = 0;
+            if (!parseNumber(text, value)) return rc::kFieldType;
+            // A whole number for a field without decimals is written in place.
+            if (field.decimals == 0 && field.length >= 1 && field.length <= kMaxNumberWidth &&
+                writeWholeNumber(value, dest, width))
+                return rc::kSuccess;
             std::string stored;
-            if (!parseNumber(text, value) ||
-                !formatNumber(value, field.length, field.decimals, stored))
-                return rc::kFieldType;
+            if (!formatNumber(value, field.length, field.decimals, stored)) return rc::kFieldType;
             std::memcpy(dest, stored.data(), width);
             return rc::kSuccess;
         }

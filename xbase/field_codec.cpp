@@ -104,9 +104,11 @@ bool writeWholeNumber(double value, char* dest, std::size_t width) {
     if (!(value > -1e15 && value < 1e15)) return false;  // NaN too
     const auto whole = static_cast<long long>(value);
     if (static_cast<double>(whole) != value) return false;
-    // The digits are made two at a time from the right; -0 is written as 0.
+    // The digits are made two at a time from the right, after blanks, in a
+    // buffer as wide as the widest field; -0 is written as 0.
     auto digits = static_cast<unsigned long long>(whole < 0 ? -whole : whole);
-    char buf[20];
+    char buf[kMaxNumberWidth];
+    std::memset(buf, ' ', sizeof buf);
     std::size_t at = sizeof buf;
     while (digits >= 10) {
         const auto pair = static_cast<std::size_t>(digits % 100) * 2;
@@ -118,10 +120,12 @@ bool writeWholeNumber(double value, char* dest, std::size_t width) {
     if (whole < 0) buf[--at] = '-';
     const std::size_t n = sizeof buf - at;
     if (n > width) return false;
-    for (std::size_t i = 0; i < width - n; ++i)
-        dest[i] = ' ';
-    for (std::size_t i = 0; i < n; ++i)
-        dest[width - n + i] = buf[at + i];
+    if (width <= sizeof buf) {
+        std::memcpy(dest, buf + sizeof buf - width, width);
+    } else {
+        std::memset(dest, ' ', width - n);
+        std::memcpy(dest + width - n, buf + at, n);
+    }
     return true;
 }
 

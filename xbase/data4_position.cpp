@@ -303,8 +303,10 @@ short Data4::seek(std::string_view text) {
 
 short Data4::selectTag(Tag4* tag) {
     if (tag && tag->data != this) return report(rc::kParameter, "The tag belongs to another table");
+    // The tag selected again keeps its cursor, placed anew when next needed.
+    if (tag != selected_ || (tag && !cursor_))
+        cursor_ = tag ? std::make_unique<CdxCursor>(*tag->tag) : nullptr;
     selected_ = tag;
-    cursor_ = tag ? std::make_unique<CdxCursor>(*tag->tag) : nullptr;
     cursorPlaced_ = false;
     return rc::kSuccess;
 }

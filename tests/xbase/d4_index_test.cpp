@@ -86,6 +86,14 @@ TEST(D4Index, SkipsInTagOrderOverThousandsOfRecords) {
     ASSERT_EQ(d4top(f.keys), 0);
     EXPECT_EQ(at(f.keys, d4skip(f.keys, 2500)), At(0, std::next(f.oracle.begin(), 2500)->second));
     EXPECT_EQ(at(f.keys, d4skip(f.keys, -1000)), At(0, std::next(f.oracle.begin(), 1500)->second));
+    // The tag selected again (its cursor kept) walks on from the current
+    // record, also after the table moved by record number meanwhile.
+    ASSERT_EQ(d4tagSelect(f.keys, d4tag(f.keys, "KEYITEMS")), 0);
+    EXPECT_EQ(at(f.keys, d4skip(f.keys, 1)), At(0, std::next(f.oracle.begin(), 1501)->second));
+    const long recno = std::next(f.oracle.begin(), 4000)->second;
+    ASSERT_EQ(d4goTo(f.keys, recno), 0);
+    ASSERT_EQ(d4tagSelect(f.keys, d4tag(f.keys, "KEYITEMS")), 0);
+    EXPECT_EQ(at(f.keys, d4skip(f.keys, -1)), At(0, std::next(f.oracle.begin(), 3999)->second));
 }
 
 TEST(D4Index, SeeksOnCharacterTags) {

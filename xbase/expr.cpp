@@ -20,11 +20,11 @@ std::unique_ptr<Expression> Expression::compile(std::string_view text, const Rec
                                                 short& error) {
     error = rc::kSuccess;
     try {
-        std::unique_ptr<ExprNode> root = parseExpr(text, src, error);
-        if (root == nullptr) return nullptr;
+        // The nodes view their text in the expression's own copy of it.
         std::unique_ptr<Expression> expr(new Expression());
-        expr->root_ = std::move(root);
         expr->source_.assign(text);
+        expr->root_ = parseExpr(expr->source_, src, error);
+        if (expr->root_ == nullptr) return nullptr;
         return expr;
     } catch (const std::bad_alloc&) {
         error = rc::kMemory;

@@ -87,7 +87,9 @@ struct ExprNode {
     int fieldIndex = -1;                  // Field
     Value constant;                       // Constant
     std::vector<std::unique_ptr<ExprNode>> args;  // operands or arguments, left to right
-    std::string source;                           // the node's source text, as written
+    // The node's source text, as written: a view of the text it was parsed
+    // from (an Expression's own copy).
+    std::string_view source;
 };
 
 // Where the parts of a compiled expression find their values in an index

@@ -160,7 +160,7 @@ class Parser {
     // Completes a node: its source text, the depth check and constant folding.
     Parsed finish(NodePtr node, int depth, std::size_t begin, std::size_t end) {
         if (depth > kMaxExprDepth) return fail(rc::kExprSyntax);
-        node->source.assign(text_.substr(begin, end - begin));
+        node->source = text_.substr(begin, end - begin);
         if (foldable(*node)) {
             Value value = evaluateConstant(*node, src_);
             node->kind = ExprNode::Kind::Constant;

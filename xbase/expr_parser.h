@@ -23,6 +23,7 @@ constexpr std::size_t kMaxExprLength = 64 * 1024;
 
 // Parses and type-checks text against the fields of src. Returns nullptr and
 // sets error (rc::kExprSyntax, rc::kExprType or rc::kFieldName) on failure.
+// The nodes' source texts view text, which must outlive the tree.
 std::unique_ptr<ExprNode> parseExpr(std::string_view text, const RecordSource& src, short& error);
 
 }  // namespace xbase

@@ -60,17 +60,21 @@ class LeafBatch {
     // The current entry is the last one read: the cursor that read it stands on it.
     bool atLast() const { return at_ + 1 == count_; }
     // Moves to the last entry read with key, which the current one has: the
-    // entries with one key lie together, so a binary search finds it.
+    // entries with one key lie together, mostly a few of them, so a gallop
+    // (1, 2, 4 ... entries on, then halving) finds it.
     void lastWith(std::string_view key) {
-        int lo = at_;
-        int hi = count_ - 1;
-        while (lo < hi) {
-            const int mid = (lo + hi + 1) / 2;
-            if (keyAt(mid) == key) {
-                lo = mid;
-            } else {
-                hi = mid - 1;
+        int lo = at_;     // an entry with key
+        int hi = count_;  // an entry without it, or past the last
+        for (int step = 1; lo + step < hi; step *= 2) {
+            if (keyAt(lo + step) != key) {
+                hi = lo + step;
+                break;
             }
+            lo += step;
+        }
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            (keyAt(mid) == key ? lo : hi) = mid;
         }
         at_ = lo;
     }

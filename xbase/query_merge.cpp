@@ -32,7 +32,9 @@ namespace {
 // scout with which a merge finds its runs.
 class Scout {
   public:
-    explicit Scout(CdxTag& tag) : cursor_(tag), batch_(tag) {}
+    // Batches of a few entries: of a long group the scout reads only the
+    // first ones before it skips past the rest.
+    explicit Scout(CdxTag& tag) : cursor_(tag), batch_(tag, kBatch) {}
 
     bool seekGE(std::string_view prefix) {
         return cursor_.seekGE(prefix) && batch_.takeCursor(cursor_);
@@ -55,6 +57,8 @@ class Scout {
     const CdxCursor& cursor() const { return cursor_; }
 
   private:
+    static constexpr int kBatch = 16;
+
     bool atOrPast(std::string_view prefix) const {
         return batch_.key().substr(0, prefix.size()) >= prefix;
     }

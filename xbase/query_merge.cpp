@@ -75,7 +75,9 @@ class Scout {
 // the last kept entry.
 struct Run {
     static constexpr int kKept = 8;
-    static constexpr int kBatch = 32;
+    // Read on past them up to a leaf's worth at a time: the more a batch
+    // holds, the more small groups are passed without handing them out.
+    static constexpr int kBatch = 64;
 
     CdxTag* tag = nullptr;
     const KeyRange* range = nullptr;

@@ -117,7 +117,8 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
     xbase::Field4* itemsField = xbase::d4field(program.keys, store::kItemsField);
     int hits = 0;
     int matches = 1;
-    std::string previous;  // the document number of the record before
+    std::string number;         // a document number not (yet) in the hit list
+    std::string_view previous;  // the document number of the record before
     bool first = true;
     bool counted = false;  // the count label shows the hits so far
     bool qualifies = false;
@@ -140,8 +141,12 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
             }
             qualifies = required == 1;
             matches = 1;
-            previous.assign(cur);
             first = false;
+            // A document that qualifies at its first record has its number
+            // written into the hit list at once, and compared with there.
+            std::string& kept = qualifies && hits < kMostHits ? form.hitList[hits + 1] : number;
+            kept.assign(cur);
+            previous = kept;
         }
         if (qualifies) {
             if (hits == kMostHits) {
@@ -149,8 +154,9 @@ int collect_hits(app::Program& program, xbase::Relate4* relation, int required) 
                 app::showMessage(program, kTooManyHits);
                 return hits;
             }
-            form.hitList[++hits] = previous;
-            if (hits == 1) show_first_hit(program, previous);
+            ++hits;
+            if (required > 1) form.hitList[hits] = previous;  // qualified at a later record
+            if (hits == 1) show_first_hit(program, form.hitList[1]);
         }
         // The label follows every record, but changes only with the count.
         if (qualifies || !counted) form.LabelCount.caption = std::to_string(hits);

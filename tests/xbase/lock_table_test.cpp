@@ -31,13 +31,23 @@ std::string makeKeys(const TempDir& dir) {
     return dir.file("Keys.dbf");
 }
 
-TEST(LockTable, RecordLocksExcludeOtherHandles) {
+// Two handles of one engine on a Keys table of three records.
+class LockTableTwoHandles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        a = d4open(code, path.c_str());
+        b = d4open(code, path.c_str());
+        ASSERT_TRUE(a && b);
+    }
+
     TempDir dir;
     const std::string path = makeKeys(dir);
     Engine code;
-    Data4* a = d4open(code, path.c_str());
-    Data4* b = d4open(code, path.c_str());
-    ASSERT_TRUE(a && b);
+    Data4* a = nullptr;
+    Data4* b = nullptr;
+};
+
+TEST_F(LockTableTwoHandles, RecordLocksExcludeOtherHandles) {
     ASSERT_EQ(d4lock(a, 2), 0);
     EXPECT_EQ(d4lock(b, 2), rc::kLocked);
     EXPECT_EQ(d4lock(b, 3), 0);
@@ -60,13 +70,7 @@ TEST(LockTable, RecordLocksExcludeOtherHandles) {
 // A query relation reads the index as it is when it starts: it finds the
 // keys another handle flushed since, also after splits that the pages this
 // handle holds knew nothing of.
-TEST(LockTable, ARelationFindsWhatAnotherHandleFlushed) {
-    TempDir dir;
-    const std::string path = makeKeys(dir);
-    Engine code;
-    Data4* a = d4open(code, path.c_str());
-    Data4* b = d4open(code, path.c_str());
-    ASSERT_TRUE(a && b);
+TEST_F(LockTableTwoHandles, ARelationFindsWhatAnotherHandleFlushed) {
     auto matches = [](Data4* data) {
         Relate4* r = relate4init(data);
         EXPECT_EQ(relate4querySet(r, "UPPER(KEYS) + STR(ITEMS) = 'HOT '"), 0);
@@ -140,13 +144,8 @@ TEST(LockTable, DenyWriteRefusesWritersBothWays) {
     EXPECT_NE(d4open(shared, path.c_str()), nullptr);
 }
 
-TEST(LockTable, AppendsOfTwoHandlesDoNotInterleave) {
-    TempDir dir;
-    const std::string path = makeKeys(dir);
-    Engine code;
+TEST_F(LockTableTwoHandles, AppendsOfTwoHandlesDoNotInterleave) {
     code->appendLockWaitMs = 50;
-    Data4* a = d4open(code, path.c_str());
-    Data4* b = d4open(code, path.c_str());
     ASSERT_EQ(appendKey(a, "froma", 10, 1), 0);
     EXPECT_EQ(appendKey(b, "fromb", 11, 1), rc::kLocked);  // a holds the table until it flushes
     ASSERT_EQ(d4flush(a), 0);

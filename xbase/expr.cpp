@@ -80,9 +80,10 @@ std::optional<KeyBinding> Expression::bindKey(const Expression& keyExpr, int key
 }
 
 const std::vector<KeyField>& Expression::keyFields(int keyLength, const RecordSource& src) const {
-    if (!keyFields_ || keyFields_->first != keyLength)
-        keyFields_.emplace(keyLength, keyFieldsOf(*root_, keyLength, src));
-    return keyFields_->second;
+    auto known = keyFields_.find(keyLength);
+    if (known == keyFields_.end())
+        known = keyFields_.emplace(keyLength, keyFieldsOf(*root_, keyLength, src)).first;
+    return known->second;
 }
 
 bool Expression::holds(const RecordSource& src, const KeyBinding& binding,

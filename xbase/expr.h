@@ -30,6 +30,7 @@
 //   them compile() refuses with rc::kExprSyntax.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -181,7 +182,8 @@ class Expression {
     mutable std::unique_ptr<const ExprProgram> program_;
     std::string source_;
     mutable std::optional<std::string> normalized_;
-    mutable std::optional<std::pair<int, std::vector<KeyField>>> keyFields_;  // by key length
+    // By key length; a node once made stays, so references handed out stay valid.
+    mutable std::map<int, std::vector<KeyField>> keyFields_;
     // How key() writes keys from the record's bytes, worked out on its first
     // call; empty when they are evaluated.
     mutable bool recipeTried_ = false;

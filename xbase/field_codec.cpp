@@ -133,7 +133,7 @@ bool formatNumber(double value, int length, int decimals, std::string& out) {
     if (!std::isfinite(value) || length < 1 || length > kMaxNumberWidth || decimals < 0)
         return false;
     if (decimals == 0) {
-        char text[20];
+        char text[kMaxNumberWidth];
         if (writeWholeNumber(value, text, static_cast<std::size_t>(length))) {
             out.assign(text, static_cast<std::size_t>(length));
             return true;

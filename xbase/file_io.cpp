@@ -120,17 +120,28 @@ class PosixFile final : public File {
     int fd_;
 };
 
+// Opens without access-time updates where the platform allows it (only the
+// file's owner may ask): reads of a file being written would otherwise each
+// update the inode, a journalled change.
+int openFile(const std::string& path, int flags, mode_t mode = 0) {
+#ifdef O_NOATIME
+    const int fd = ::open(path.c_str(), flags | O_NOATIME, mode);
+    if (fd >= 0 || errno != EPERM) return fd;
+#endif
+    return ::open(path.c_str(), flags, mode);
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
     std::unique_ptr<File> open(const std::string& path, OpenMode mode) override {
         int flags = (mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC;
-        int fd = ::open(path.c_str(), flags);
+        int fd = openFile(path, flags);
         if (fd < 0) return nullptr;
         return std::make_unique<PosixFile>(fd, path);
     }
 
     std::unique_ptr<File> create(const std::string& path) override {
-        int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        int fd = openFile(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd < 0) return nullptr;
         return std::make_unique<PosixFile>(fd, path);
     }

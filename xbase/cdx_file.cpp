@@ -304,13 +304,14 @@ short CdxFile::lockForWrite() {
     if (state.locked) return rc::kSuccess;
     if (!state.file->lock(cdx::kLockOffset, 1, LockKind::Exclusive, true)) return rc::kLocked;
     state.locked = true;
-    refreshIfChanged();
     // The marker decides whether a flush marks the file dirty before it
     // writes pages: it must be the file's, even when no counter moved.
-    if (short e = state.readMarker()) {
+    std::uint32_t counter = 0;
+    if (short e = state.readCounterAndMarker(counter)) {
         unlockWrite();
         return e;
     }
+    if (counter != state.seenCounter) adoptChanges(counter, state.markerState == cdx::kMarkerClean);
     return rc::kSuccess;
 }
 
@@ -326,13 +327,17 @@ void CdxFile::refreshIfChanged() {
     cdx::FileState& state = impl_->state;
     std::uint32_t counter = 0;
     if (!state.readCounter(counter) || counter == state.seenCounter) return;
+    adoptChanges(counter,
+                 state.readMarker() == rc::kSuccess && state.markerState == cdx::kMarkerClean);
+}
+
+void CdxFile::adoptChanges(std::uint32_t counter, bool markerClean) {
+    cdx::FileState& state = impl_->state;
     state.seenCounter = counter;
     state.cache.dropClean();
     state.cache.syncFileEnd();
     // A writer that died mid-flush may have left the free chain half done.
-    if (state.readMarker() != rc::kSuccess || state.markerState != cdx::kMarkerClean) {
-        state.freeList.disableReuse();
-    }
+    if (!markerClean) state.freeList.disableReuse();
     // Roots may have moved; every cursor must find its place again.
     auto reloadRoot = [&state](cdx::Tree& tree) {
         short error = rc::kSuccess;

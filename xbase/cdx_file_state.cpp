@@ -55,11 +55,23 @@ short FileState::readMarker() {
     // a marker that no longer stands.
     unsigned char m[kMarkerSize];
     if (!file->read(kMarkerOffset, m, sizeof m)) return rc::kRead;
-    cache.patch(0, kMarkerOffset, m, sizeof m);
+    adoptMarker(m);
+    return rc::kSuccess;
+}
+
+short FileState::readCounterAndMarker(std::uint32_t& counter) {
+    unsigned char bytes[kMarkerOffset + kMarkerSize - kHdrCounter];
+    if (!file->read(kHdrCounter, bytes, sizeof bytes)) return rc::kRead;
+    counter = le32(bytes);
+    adoptMarker(bytes + (kMarkerOffset - kHdrCounter));
+    return rc::kSuccess;
+}
+
+void FileState::adoptMarker(const unsigned char* m) {
+    cache.patch(0, kMarkerOffset, m, kMarkerSize);
     marker = std::memcmp(m, kMagic, sizeof kMagic) == 0;
     markerState = marker && m[4] == kMarkerClean ? kMarkerClean : kMarkerDirty;
     markerCount = marker ? le32(m + 8) : 0;
-    return rc::kSuccess;
 }
 
 short FileState::bumpCounter() {

@@ -25,6 +25,9 @@ struct FileState {
     short writeMarker(std::uint8_t state, std::uint32_t count, bool sync);
     // Reads the marker from the file header page.
     short readMarker();
+    // Reads the change counter and the marker in one read: for a holder of
+    // the write lock, when no writer can come between the two.
+    short readCounterAndMarker(std::uint32_t& counter);
     // Adds one to the change counter at offset 8, in the file and the cache.
     short bumpCounter();
     // The change counter as it is in the file now; false when unreadable.
@@ -41,6 +44,10 @@ struct FileState {
     std::uint32_t seenCounter = 0;  // the change counter as this handle last saw it
     bool changedSinceBump = false;
     bool locked = false;
+
+  private:
+    // Takes the 12 marker bytes as read from the file.
+    void adoptMarker(const unsigned char* m);
 };
 
 }  // namespace xbase::cdx

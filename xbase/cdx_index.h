@@ -165,6 +165,10 @@ class CdxFile {
 
   private:
     CdxFile() = default;
+    // Another process changed the file (its change counter moved to counter):
+    // drops the pages cached from before and finds the roots again.
+    void adoptChanges(std::uint32_t counter, bool markerClean);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -77,7 +77,8 @@ memory (VmHWM) of each phase, which runs in a process of its own. Times are
 wall-clock times, or with --clock cpu the phase process's CPU time (user and
 system): on a machine busy with other work the CPU time is the steadier
 measure, and neither side waits for the disk (no fsync, files in the page
-cache).
+cache). Every phase starts after a sync(), so that the kernel's write-back
+of the files an earlier phase wrote does not run beside it.
 
 Phases (--phases, comma-separated, default all): corpus, index, search,
 startup. --work DIR keeps the work folder (corpus, queries, both stores) so
@@ -142,6 +143,7 @@ bool parse_options(int argc, char** argv, Options& options) {
 // Runs phase in a child process and adds the figures it reports to into.
 bool in_child(const std::string& name, const std::function<bool(Figures&)>& phase, Figures& into) {
     std::fprintf(stderr, "%s ...\n", name.c_str());
+    ::sync();
     const auto start = std::chrono::steady_clock::now();
     int fds[2];
     if (::pipe(fds) != 0) return false;

@@ -1,5 +1,5 @@
 // Opening, creating and closing a table with its memo file and production
-// index; the accessors over tags and fields.
+// index; the accessors over tags, fields and compiled expressions.
 //
 // Design note. Invariants of Data4 (kept by all data4_*.cpp files):
 //  1. state_ is Record (recno_ is a record, stored_ is that record as the
@@ -263,6 +263,22 @@ Field4* Data4::field(std::string_view name) {
 
 const char* Data4::fieldName(int field) const {
     return dbf_->fields()[static_cast<std::size_t>(field)].name.c_str();
+}
+
+std::shared_ptr<const Expression> Data4::compiledExpression(std::string_view text, short& error) {
+    constexpr std::size_t kKept = 4;
+    error = rc::kSuccess;
+    const auto kept = std::find_if(compiled_.begin(), compiled_.end(),
+                                   [text](const auto& e) { return e->source() == text; });
+    if (kept != compiled_.end()) {
+        std::rotate(kept, kept + 1, compiled_.end());
+        return compiled_.back();
+    }
+    std::shared_ptr<const Expression> expr = Expression::compile(text, view_, error);
+    if (!expr || error != rc::kSuccess) return nullptr;
+    if (compiled_.size() == kKept) compiled_.erase(compiled_.begin());
+    compiled_.push_back(expr);
+    return expr;
 }
 
 const std::string& Data4::memoText(int field) {

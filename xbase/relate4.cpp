@@ -148,9 +148,9 @@ struct Relate4 {
     Relate4& operator=(const Relate4&) = delete;
 
     Data4& data;
-    std::unique_ptr<Expression> query;  // null: every record
-    short queryError = 0;               // the query that was set did not compile
-    std::unique_ptr<Expression> sort;   // null: record-number order
+    std::shared_ptr<const Expression> query;  // null: every record
+    short queryError = 0;                     // the query that was set did not compile
+    std::shared_ptr<const Expression> sort;   // null: record-number order
     short sortError = 0;
     bool backwards = false;
     CursorTuning tuning;
@@ -210,7 +210,7 @@ struct Relate4 {
     }
 
     // Compiles text into target; an error is reported and kept in errorOut.
-    short compile(const char* text, bool logical, std::unique_ptr<Expression>& target,
+    short compile(const char* text, bool logical, std::shared_ptr<const Expression>& target,
                   short& errorOut, const char* what) {
         dropWalk();
         plan.reset();
@@ -219,7 +219,7 @@ struct Relate4 {
         errorOut = rc::kSuccess;
         if (text == nullptr || *text == '\0') return rc::kSuccess;
         short code = rc::kSuccess;
-        std::unique_ptr<Expression> expr = Expression::compile(text, data.recordLayout(), code);
+        std::shared_ptr<const Expression> expr = data.compiledExpression(text, code);
         if (expr && logical && expr->type() != ValueType::Logical) code = rc::kExprType;
         if (!expr || code != rc::kSuccess) {
             if (code == rc::kSuccess) code = rc::kExprSyntax;

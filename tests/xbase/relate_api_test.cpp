@@ -104,6 +104,31 @@ TEST_F(RelateApi, MovesForwardsAndBackwardsWithinTheMatches) {
     relate4freeVB(r, 0);
 }
 
+// A table keeps the expressions relations compiled, so a query set again is
+// not parsed again: relations share them, and one outlives another.
+TEST_F(RelateApi, RelationsSharingAQueryTextWalkApartAndOutliveEachOther) {
+    const std::string first = searchQuery({table->words[0]}, "", "", 0);
+    const std::string second = searchQuery({table->words[1]}, "", "", 0);
+    const std::vector<long> expectFirst = oracle(data(), first, "Items");
+    const std::vector<long> expectSecond = oracle(data(), second, "Items");
+    ASSERT_NE(expectFirst, expectSecond);
+    Relate4* a = open(first, "Items");
+    Relate4* b = open(first, "Items");
+    EXPECT_EQ(relateForward(a, data()), expectFirst);
+    relate4freeVB(a, 0);
+    EXPECT_EQ(relateForward(b, data()), expectFirst);
+    // Other texts, more than the table keeps, then the first again.
+    for (int w = 1; w < 6; ++w)
+        ASSERT_EQ(relate4querySet(b, searchQuery({table->words[w]}, "", "", 0).c_str()), 0);
+    ASSERT_EQ(relate4querySet(b, second.c_str()), 0);
+    EXPECT_EQ(relateForward(b, data()), expectSecond);
+    ASSERT_EQ(relate4querySet(b, first.c_str()), 0);
+    EXPECT_EQ(relateForward(b, data()), expectFirst);
+    // The sort's text, kept, is refused as a query all the same: it is not logical.
+    EXPECT_EQ(relate4querySet(b, "Items"), rc::kExprType);
+    relate4freeVB(b, 0);
+}
+
 // Delete and un-delete as the program runs them: lock, mark, unlock, skip.
 TEST_F(RelateApi, MarkingEachRecordWhileWalkingReachesThemAll) {
     code4lockEnforce(&table->code, 1);

@@ -72,9 +72,10 @@ class Data4 {
     // The table's field list, for compiling and planning expressions: reading
     // the current record through it is not allowed.
     const RecordSource& recordLayout() const { return view_; }
-    // text compiled against this table's fields, and kept for the next asker:
-    // searches set the same query and sort texts again and again. nullptr
-    // with error set when it does not compile (nothing is kept then).
+    // The expression text compiled against this table's fields, and kept for
+    // the next asker: searches set the same query and sort texts again and
+    // again. nullptr with error set when it does not compile (nothing is
+    // kept then).
     std::shared_ptr<const Expression> compiledExpression(std::string_view text, short& error);
     // Makes recno current (a number past the last record gives end of file).
     short go(long recno);
@@ -234,8 +235,8 @@ class Data4 {
     const std::vector<KeyField>* keyFields_ = nullptr;
     std::string blank_;
     std::vector<std::uint32_t> relationRecords_;
-    std::vector<std::shared_ptr<const Expression>>
-        compiled_;  // the last few asked for, newest last
+    // The expressions compiledExpression kept, the last asked for last.
+    std::vector<std::shared_ptr<const Expression>> compiled_;
     bool changed_ = false;
     std::vector<std::optional<std::string>> pendingMemo_;  // assigned, not yet written
     std::vector<std::optional<std::string>> memoCache_;    // read for the current record

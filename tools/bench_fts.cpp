@@ -204,28 +204,39 @@ bool prepare_corpus(const Options& options, const Settings& settings, Figures& f
            write_queries(queries_file(settings), choose_queries(documents, 50));
 }
 
-// Runs a start-up phase in five fresh processes; the median time and the
-// highest peak.
+// The figures of several runs of phases, each key with every run's value.
+using Rounds = std::map<std::string, std::vector<double>>;
+
+void add_round(const Figures& figures, Rounds& rounds) {
+    for (const auto& [key, value] : figures)
+        rounds[key].push_back(value);
+}
+
+// Each figure of the rounds into into: the median of its values, for a peak
+// the highest.
+void take_medians(Rounds& rounds, Figures& into) {
+    for (auto& [key, values] : rounds) {
+        std::sort(values.begin(), values.end());
+        into[key] = key.ends_with(".peak_mb") ? values.back() : values[values.size() / 2];
+    }
+}
+
+// Runs a start-up phase in five fresh processes.
 void median_start(const std::string& side, const std::function<bool(Figures&)>& phase,
                   Figures& into) {
-    std::vector<double> ms;
+    Rounds rounds;
     for (int i = 0; i < 5; ++i) {
         Figures figures;
         if (!in_child(side + " start-up", phase, figures)) return;
-        ms.push_back(figures[side + ".startup_ms"]);
-        into[side + ".startup.peak_mb"] =
-            std::max(into[side + ".startup.peak_mb"], figures[side + ".startup.peak_mb"]);
+        add_round(figures, rounds);
     }
-    std::sort(ms.begin(), ms.end());
-    into[side + ".startup_ms"] = ms[ms.size() / 2];
+    take_medians(rounds, into);
 }
 
-// Runs the search phases of both sides in turns, three rounds; each figure
-// is the median of the rounds, a peak the highest.
+// Runs the search phases of both sides in turns, three rounds.
 bool search_rounds(const Settings& settings, Figures& into) {
-    constexpr int kRounds = 3;
-    std::map<std::string, std::vector<double>> rounds;
-    for (int round = 0; round < kRounds; ++round) {
+    Rounds rounds;
+    for (int round = 0; round < 3; ++round) {
         Figures figures;
         if (!in_child(
                 "vellumark search", [&](Figures& f) { return search_ours(settings, f); },
@@ -233,13 +244,9 @@ bool search_rounds(const Settings& settings, Figures& into) {
             !in_child(
                 "sqlite search", [&](Figures& f) { return search_sqlite(settings, f); }, figures))
             return false;
-        for (const auto& [key, value] : figures)
-            rounds[key].push_back(value);
+        add_round(figures, rounds);
     }
-    for (auto& [key, values] : rounds) {
-        std::sort(values.begin(), values.end());
-        into[key] = key.ends_with(".peak_mb") ? values.back() : values[values.size() / 2];
-    }
+    take_medians(rounds, into);
     return true;
 }
 
